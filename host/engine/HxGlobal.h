@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+#include "addin/contracts/HostEngine.h"
+#include "host/engine/EngineLog.h"
+
+namespace host {
+
+// The settings application name both deliverables store their settings
+// under.
+inline const QString kSettingsApplicationName = QStringLiteral("TandrelSoftware");
+
+// The engine's global object: error reports into the log, the data folder,
+// the settings application name and the English string tables.
+class HxGlobal : public engine::IEngineGlobal {
+public:
+    HxGlobal(EngineLog& log, QString dataFolder);
+
+    void ReportError(const QString& message, qint32 flag, const QString& source) override;
+    QString DataFolder(qint32 which) override;
+    QString GetString(const engine::StringTable& table, const QString& key) override;
+    void LoadStringTable(engine::StringTable& table, const QString& moduleName) override;
+    QString SettingsApplicationName() override { return kSettingsApplicationName; }
+
+    // The default data folder: $XDG_DATA_HOME/Chasewell/ (normally
+    // ~/.local/share/Chasewell/), ending in a separator.
+    static QString DefaultDataFolder();
+
+private:
+    EngineLog& m_log;
+    QString m_dataFolder;
+};
+
+// The trace log: each WriteLine becomes one trace line of the log.
+class HxTraceLog : public engine::ITraceLog {
+public:
+    explicit HxTraceLog(EngineLog& log) : m_log(log) {}
+    void WriteLine(QString& moduleName, QString& procedureName, QString& message,
+                   qint32& level) override;
+
+private:
+    EngineLog& m_log;
+};
+
+}  // namespace host

@@ -1,0 +1,177 @@
+#include "tests/support/FakeEnv.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QUuid>
+#include <algorithm>
+
+namespace testing_support {
+
+using platform::RuntimeError;
+
+void FakeClock::Set(const QString& isoDateTime) {
+    const QDateTime parsed = QDateTime::fromString(isoDateTime, Qt::ISODate);
+    m_now = platform::MakeDateTime(parsed.date(), parsed.time());
+}
+
+quint32 FakeTimers::SetTimer(qint32 delayMs, Callback callback) {
+    ++m_setCount;
+    if (m_refuse) {
+        m_lastError = *m_refuse;
+        m_refuse.reset();
+        return 0;
+    }
+    // As the original platform: a negative delay reads as a huge unsigned one.
+    qint64 delay = delayMs < 0 ? qint64(0x7FFFFFFF) : std::max<qint64>(delayMs, 10);
+    const quint32 id = m_nextId++;
+    m_timers[id] = Entry{delay, m_clock.Now().addMSecs(delay), std::move(callback)};
+    return id;
+}
+
+bool FakeTimers::KillTimer(quint32 id) { return m_timers.erase(id) > 0; }
+
+bool FakeTimers::FireNext() {
+    if (m_timers.empty()) return false;
+    auto next = std::min_element(m_timers.begin(), m_timers.end(), [](const auto& a, const auto& b) {
+        return a.second.due < b.second.due;
+    });
+    const quint32 id = next->first;
+    m_clock.Set(next->second.due);
+    // Re-armed before the callback runs, as a repeating timer is.
+    next->second.due = next->second.due.addMSecs(next->second.delayMs);
+    Callback callback = next->second.callback;  // the callback may kill its own timer
+    (void)id;
+    callback();
+    return true;
+}
+
+void FakeTimers::AdvanceTo(const QDateTime& when) {
+    for (;;) {
+        auto next = std::min_element(m_timers.begin(), m_timers.end(),
+                                     [](const auto& a, const auto& b) { return a.second.due < b.second.due; });
+        if (next == m_timers.end() || next->second.due > when) break;
+        FireNext();
+    }
+    if (m_clock.Now() < when) m_clock.Set(when);
+}
+
+void FakeTimers::Advance(qint64 ms) { AdvanceTo(m_clock.Now().addMSecs(ms)); }
+
+std::vector<FakeTimers::Armed> FakeTimers::ArmedTimers() const {
+    std::vector<Armed> armed;
+    for (const auto& [id, entry] : m_timers) armed.push_back(Armed{id, entry.delayMs, entry.due});
+    return armed;
+}
+
+QString MemorySettingsStore::Key(const QString& appName, const QString& section,
+                                 const QString& key) {
+    return appName + QChar(0x1F) + section.toLower() + QChar(0x1F) + key.toLower();
+}
+
+QString MemorySettingsStore::GetSetting(const QString& appName, const QString& section,
+                                        const QString& key, const QString& defaultValue) {
+    ++m_reads;
+    return m_values.value(Key(appName, section, key), defaultValue);
+}
+
+void MemorySettingsStore::SaveSetting(const QString& appName, const QString& section,
+                                      const QString& key, const QString& value) {
+    if (failWrites) throw RuntimeError::PermissionDenied();
+    m_values.insert(Key(appName, section, key), value);
+}
+
+std::optional<QString> MemorySettingsStore::Value(const QString& appName, const QString& section,
+                                                  const QString& key) const {
+    auto it = m_values.constFind(Key(appName, section, key));
+    if (it == m_values.constEnd()) return std::nullopt;
+    return *it;
+}
+
+void MemorySettingsStore::Remove(const QString& appName, const QString& section,
+                                 const QString& key) {
+    m_values.remove(Key(appName, section, key));
+}
+
+void RecordingMessageBoxes::Show(const QString& text, const QString& title) {
+    shown.push_back(Shown{text, title});
+    if (onShow) onShow(shown.back());
+}
+
+std::optional<qint32> ScriptedColourChooser::ShowColor() {
+    ++shownCount;
+    if (answers.empty()) return std::nullopt;
+    auto answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+void RecordingWindowEffects::SendKeys(QWidget* window, const QString& keys, bool wait) {
+    sent.push_back(Sent{window, keys, wait});
+    if (onKeys) onKeys(window, keys);
+}
+
+QByteArray FaultyDataFiles::ReadAll(const QString& path) {
+    if (failReads) throw RuntimeError::DeviceIOError();
+    return LocalDataFiles::ReadAll(path);
+}
+
+namespace {
+// Passes appends through to the real file until the limit, then fails.
+class FaultyWritableFile : public platform::WritableFile {
+public:
+    FaultyWritableFile(std::unique_ptr<platform::WritableFile> inner, std::optional<qint64> limit,
+                       bool failCommit)
+        : m_inner(std::move(inner)), m_limit(limit), m_failCommit(failCommit) {}
+
+    void Append(const QByteArray& bytes) override {
+        if (m_limit && m_written + bytes.size() > *m_limit) {
+            const qint64 room = *m_limit - m_written;
+            if (room > 0) m_inner->Append(bytes.left(room));
+            m_written = *m_limit;
+            throw RuntimeError::DeviceIOError();
+        }
+        m_inner->Append(bytes);
+        m_written += bytes.size();
+    }
+    void Commit() override {
+        if (m_failCommit) throw RuntimeError::DeviceIOError();
+        m_inner->Commit();
+    }
+
+private:
+    std::unique_ptr<platform::WritableFile> m_inner;
+    std::optional<qint64> m_limit;
+    bool m_failCommit;
+    qint64 m_written = 0;
+};
+}  // namespace
+
+std::unique_ptr<platform::WritableFile> FaultyDataFiles::NewWritableFile(const QString& path) {
+    ++writesStarted;
+    return std::make_unique<FaultyWritableFile>(LocalDataFiles::NewWritableFile(path),
+                                                failAppendAfterBytes, failCommit);
+}
+
+platform::Env& TestEnv::Wire(TestEnv& self) {
+    self.env.clock = &self.clock;
+    self.env.timers = &self.timers;
+    self.env.settings = &self.settings;
+    self.env.dates = &self.dates;
+    self.env.messageBoxes = &self.messageBoxes;
+    self.env.colours = &self.colours;
+    self.env.windows = &self.windows;
+    self.env.objects = &self.objects;
+    self.env.files = &self.files;
+    return self.env;
+}
+
+TestEnv::TestEnv() : m_scope(Wire(*this)) {}
+
+TempFolder::TempFolder() {
+    m_path = QDir::tempPath() + "/chasewell-test-" + QUuid::createUuid().toString(QUuid::WithoutBraces) + "/";
+    QDir().mkpath(m_path);
+}
+
+TempFolder::~TempFolder() { QDir(m_path).removeRecursively(); }
+
+}  // namespace testing_support

@@ -1,0 +1,183 @@
+#pragma once
+
+// Fakes of every platform seam, and TestEnv, which installs them all for the
+// lifetime of a test. Nothing here sleeps or reads the wall clock: the test
+// sets the clock and advances it, and window timers fire as it passes them.
+
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "platform/Env.h"
+#include "tests/support/QtPrinters.h"
+
+namespace testing_support {
+
+class FakeClock : public platform::Clock {
+public:
+    QDateTime Now() const override { return m_now; }
+    // Takes a wall-clock value ("2024-03-07 10:00:30").
+    void Set(const QDateTime& now) { m_now = now; }
+    void Set(const QString& isoDateTime);
+
+private:
+    QDateTime m_now = platform::MakeDateTime(QDate(2024, 3, 7), QTime(10, 0, 0));
+};
+
+// Window timers driven by the fake clock. Like the original platform's, they
+// repeat until killed; delays below 10 ms become 10 ms.
+class FakeTimers : public platform::WindowTimers {
+public:
+    struct Armed {
+        quint32 id;
+        qint64 delayMs;
+        QDateTime due;
+    };
+
+    explicit FakeTimers(FakeClock& clock) : m_clock(clock) {}
+
+    quint32 SetTimer(qint32 delayMs, Callback callback) override;
+    bool KillTimer(quint32 id) override;
+    quint32 LastError() const override { return m_lastError; }
+
+    // Moves the clock forward, firing each timer at its due time on the way,
+    // earliest first.
+    void Advance(qint64 ms);
+    void AdvanceTo(const QDateTime& when);
+    // Fires the earliest armed timer at its due time (the clock moves there).
+    // False when none is armed.
+    bool FireNext();
+
+    std::vector<Armed> ArmedTimers() const;
+    // The next SetTimer fails with this error code.
+    void RefuseNext(quint32 errorCode) { m_refuse = errorCode; }
+    int SetCount() const { return m_setCount; }
+
+private:
+    struct Entry {
+        qint64 delayMs;
+        QDateTime due;
+        Callback callback;
+    };
+    FakeClock& m_clock;
+    std::map<quint32, Entry> m_timers;
+    quint32 m_nextId = 1;
+    quint32 m_lastError = 0;
+    std::optional<quint32> m_refuse;
+    int m_setCount = 0;
+};
+
+// Settings in memory, section and key compared without regard to case.
+class MemorySettingsStore : public platform::SettingsStore {
+public:
+    QString GetSetting(const QString& appName, const QString& section, const QString& key,
+                       const QString& defaultValue) override;
+    void SaveSetting(const QString& appName, const QString& section, const QString& key,
+                     const QString& value) override;
+
+    std::optional<QString> Value(const QString& appName, const QString& section,
+                                 const QString& key) const;
+    void Remove(const QString& appName, const QString& section, const QString& key);
+    int ReadCount() const { return m_reads; }
+    // Makes every write fail with "Permission denied".
+    bool failWrites = false;
+
+private:
+    static QString Key(const QString& appName, const QString& section, const QString& key);
+    QHash<QString, QString> m_values;
+    int m_reads = 0;
+};
+
+class RecordingMessageBoxes : public platform::MessageBoxes {
+public:
+    struct Shown {
+        QString text;
+        QString title;
+        bool operator==(const Shown&) const = default;
+    };
+    void Show(const QString& text, const QString& title) override;
+    std::vector<Shown> shown;
+    // Runs while the box is "open", as a user would act meanwhile.
+    std::function<void(const Shown&)> onShow;
+};
+
+// Answers each ShowColor with the next scripted answer (no value = cancel);
+// with none left, cancels.
+class ScriptedColourChooser : public platform::ColourChooser {
+public:
+    std::optional<qint32> ShowColor() override;
+    std::deque<std::optional<qint32>> answers;
+    int shownCount = 0;
+};
+
+class RecordingWindowEffects : public platform::WindowEffects {
+public:
+    void SetForegroundWindow(QWidget* window) override { foreground.push_back(window); }
+    void SendKeys(QWidget* window, const QString& keys, bool wait) override;
+
+    std::vector<QWidget*> foreground;
+    struct Sent {
+        QWidget* window;
+        QString keys;
+        bool wait;
+    };
+    std::vector<Sent> sent;
+    // Plays the keystroke, when set (a test decides what the window does).
+    std::function<void(QWidget*, const QString&)> onKeys;
+};
+
+// The real file system, with faults on request.
+class FaultyDataFiles : public platform::LocalDataFiles {
+public:
+    QByteArray ReadAll(const QString& path) override;
+    std::unique_ptr<platform::WritableFile> NewWritableFile(const QString& path) override;
+
+    // Reading fails (with "Device I/O error").
+    bool failReads = false;
+    // Writing fails once this many bytes were appended, after writing them.
+    std::optional<qint64> failAppendAfterBytes;
+    // Committing fails.
+    bool failCommit = false;
+    int writesStarted = 0;
+};
+
+// Installs all the fakes above, a United States English locale and an empty
+// object registry, for as long as it lives.
+struct TestEnv {
+    TestEnv();
+
+    FakeClock clock;
+    FakeTimers timers{clock};
+    MemorySettingsStore settings;
+    platform::LocaleDates dates{QLocale(QLocale::English, QLocale::UnitedStates)};
+    RecordingMessageBoxes messageBoxes;
+    ScriptedColourChooser colours;
+    RecordingWindowEffects windows;
+    platform::ObjectRegistry objects;
+    FaultyDataFiles files;
+    platform::Env env;
+
+private:
+    platform::ScopedEnv m_scope;
+    static platform::Env& Wire(TestEnv& self);
+};
+
+// A fresh temporary folder, removed with the object; Path() ends in "/".
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    QString Path() const { return m_path; }
+    QString File(const QString& name) const { return m_path + name; }
+
+private:
+    QString m_path;
+};
+
+}  // namespace testing_support
