@@ -111,19 +111,25 @@ public:
     virtual std::shared_ptr<Recipient> Add(const QString& address) = 0;
 };
 
+// What every item kind has (mail items, appointments, contacts, meeting
+// requests, reports); TypeName tells the kinds apart.
+class ItemObject : public ComObject {
+public:
+    virtual QString EntryID() const = 0;
+    virtual QString Subject() const = 0;
+    // The folder holding the item; no object for an unsaved new item.
+    virtual std::shared_ptr<MAPIFolder> Parent() = 0;
+};
+
 // A mail item. Its default member is its subject.
-class MailItem : public ComObject {
+class MailItem : public ItemObject {
 public:
     QString TypeName() const override { return "MailItem"; }
     QVariant DefaultMember() const override { return Subject(); }
 
-    virtual QString EntryID() const = 0;
-    virtual QString Subject() const = 0;
     virtual void setSubject(const QString& subject) = 0;
     virtual std::shared_ptr<client::Recipients> Recipients() = 0;
     virtual QDateTime SentOn() const = 0;
-    // The folder holding the item; no object for an unsaved new item.
-    virtual std::shared_ptr<MAPIFolder> Parent() = 0;
     // Opens the item in an inspector, not modal.
     virtual void Display() = 0;
     virtual std::shared_ptr<MailItem> Forward() = 0;
