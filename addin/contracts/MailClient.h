@@ -22,8 +22,14 @@ class NameSpace;
 class Recipients;
 
 // Default folders (GetDefaultFolder).
-enum OlDefaultFolders { olFolderDeletedItems = 3, olFolderOutbox = 4, olFolderSentMail = 5,
-                        olFolderInbox = 6, olFolderCalendar = 9, olFolderContacts = 10 };
+enum OlDefaultFolders {
+    olFolderDeletedItems = 3,
+    olFolderOutbox = 4,
+    olFolderSentMail = 5,
+    olFolderInbox = 6,
+    olFolderCalendar = 9,
+    olFolderContacts = 10
+};
 // Item kinds (DefaultItemType, CreateItem).
 enum OlItemType { olMailItem = 0, olAppointmentItem = 1, olContactItem = 2, olTaskItem = 3 };
 // Recipient types.
@@ -53,7 +59,7 @@ public:
     virtual QString EntryID() const = 0;
     virtual QString StoreID() const = 0;
     virtual QString Name() const = 0;
-    virtual std::shared_ptr<Items> Items() = 0;
+    virtual std::shared_ptr<client::Items> Items() = 0;
     virtual qint32 DefaultItemType() const = 0;
 };
 
