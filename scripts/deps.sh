@@ -1,17 +1,17 @@
-#Installs the Debian packages the build needs when any is missing.
-#Sourced by run.sh and test.sh.
-chasewell_packages = (cmake ninja - build g++ qt6 - base - dev libgtest - dev libgmock -
-                      dev libbenchmark - dev pkgconf libgmime - 3.0 - dev)
+# Installs the Debian packages the build needs when any is missing.
+# Sourced by run.sh and test.sh.
+chasewell_packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev pkgconf libgmime-3.0-dev)
 
-    chasewell_ensure_packages() {
+chasewell_ensure_packages() {
     local missing=()
-    for package in "${chasewell_packages[@]}";
-    do
-        dpkg - query - W - f =
-            '${Status}' "$package" 2 > / dev / null | grep - q "install ok installed" || missing +=
-            ("$package")done[$ { #missing[@] } - eq 0]&& return 0 echo
-            "Installing missing packages: ${missing[*]}" local sudo = ""["$(id -u)" - ne 0]&& sudo =
-                "sudo" export DEBIAN_FRONTEND =
-                    noninteractive $sudo apt - get update - qq $sudo apt - get install - y -
-                    qq-- no - install - recommends "${missing[@]}"
+    for package in "${chasewell_packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
