@@ -11,6 +11,9 @@ namespace host {
 // under.
 inline const QString kSettingsApplicationName = QStringLiteral("TandrelSoftware");
 
+// The engine's log file, in the data folder.
+inline const QString kLogFileName = QStringLiteral("Chasewell.log");
+
 // The engine's global object: error reports into the log, the data folder,
 // the settings application name and the English string tables.
 class HxGlobal : public engine::IEngineGlobal {
@@ -22,6 +25,10 @@ public:
     QString GetString(const engine::StringTable& table, const QString& key) override;
     void LoadStringTable(engine::StringTable& table, const QString& moduleName) override;
     QString SettingsApplicationName() override { return kSettingsApplicationName; }
+
+    // The log file in this data folder; the program hands it to the log
+    // (EngineLog::SetFile).
+    QString LogFilePath() const { return m_dataFolder + kLogFileName; }
 
     // The default data folder: $XDG_DATA_HOME/Chasewell/ (normally
     // ~/.local/share/Chasewell/), ending in a separator.

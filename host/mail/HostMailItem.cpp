@@ -1,0 +1,69 @@
+#include "host/mail/HostMailItem.h"
+
+#include <stdexcept>
+
+#include "host/mail/HostFolder.h"
+#include "host/mail/MailModel.h"
+#include "platform/RuntimeError.h"
+
+namespace host {
+
+QString TypeNameOf(ItemKind kind) {
+    switch (kind) {
+        case ItemKind::Mail:
+            return QStringLiteral("MailItem");
+        case ItemKind::Appointment:
+            return QStringLiteral("AppointmentItem");
+        case ItemKind::Contact:
+            return QStringLiteral("ContactItem");
+        case ItemKind::Task:
+            return QStringLiteral("TaskItem");
+        case ItemKind::MeetingRequest:
+            return QStringLiteral("MeetingItem");
+        case ItemKind::Report:
+            return QStringLiteral("ReportItem");
+    }
+    return QString();
+}
+
+HostMailItem::HostMailItem(std::weak_ptr<MailModel> model) : HostItemBase(std::move(model)) {}
+
+std::shared_ptr<client::MAPIFolder> HostMailItem::Parent() {
+    return Folder();
+}
+
+void HostMailItem::Display() {
+    auto model = Model();
+    if (!model)
+        throw platform::RuntimeError::ObjectNotSet();
+    model->OpenInspector(shared_from_this());
+}
+
+std::shared_ptr<client::MailItem> HostMailItem::Forward() {
+    auto forward = std::make_shared<HostMailItem>(Model());
+    forward->m_subject = QStringLiteral("FW: ") + m_subject;
+    forward->m_body = m_body;
+    return forward;
+}
+
+std::shared_ptr<HostMailItem> HostMailItem::Copy() const {
+    auto copy = std::make_shared<HostMailItem>(Model());
+    copy->m_subject = m_subject;
+    copy->m_body = m_body;
+    copy->m_recipients = m_recipients->Clone();
+    copy->m_sender = m_sender;
+    copy->m_sentOn = m_sentOn;
+    return copy;
+}
+
+HostItem::HostItem(ItemKind kind, std::weak_ptr<MailModel> model)
+    : HostItemBase(std::move(model)), m_kind(kind) {
+    if (kind == ItemKind::Mail)
+        throw std::invalid_argument("Mail items are HostMailItem objects");
+}
+
+std::shared_ptr<client::MAPIFolder> HostItem::Parent() {
+    return Folder();
+}
+
+}  // namespace host
