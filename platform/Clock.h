@@ -8,7 +8,9 @@ namespace platform {
 // without a zone, as the original platform's dates were: a QDateTime whose
 // spec is Qt::UTC is used as a plain calendar value, so that adding days or
 // months and counting minutes never shift around daylight-saving changes.
-// MakeDateTime and ToWallClock convert to and from that form.
+// MakeDateTime builds that form; ToWallClock takes an instant in any spec
+// (a file time, a mail's sent time with its offset) to the local wall clock
+// in that form. ToWallClock is not for values already in wall-clock form.
 QDateTime MakeDateTime(const QDate& date, const QTime& time);
 QDateTime ToWallClock(const QDateTime& anyDateTime);
 
@@ -20,7 +22,7 @@ public:
     virtual QDateTime Now() const = 0;
 };
 
-// Reads the system clock.
+// Reads the system clock, to whole seconds.
 class SystemClock : public Clock {
 public:
     QDateTime Now() const override;

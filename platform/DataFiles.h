@@ -22,14 +22,20 @@ class DataFiles {
 public:
     virtual ~DataFiles() = default;
 
+    // True for a file (not a folder) at path.
     virtual bool Exists(const QString& path) = 0;
-    // The whole content. Throws RuntimeError when the file cannot be read.
+    // The whole content. Throws RuntimeError when the file cannot be read:
+    // "File not found", "Permission denied", or "Device I/O error".
     virtual QByteArray ReadAll(const QString& path) = 0;
     // A new file that replaces the one at path in one step when committed,
     // readable and writable by its owner only. Throws RuntimeError when it
-    // cannot be created.
+    // cannot be created ("Path not found" when the folder is missing,
+    // "Permission denied"). Append or Commit after a Commit fails with
+    // "Invalid procedure call or argument".
     virtual std::unique_ptr<WritableFile> NewWritableFile(const QString& path) = 0;
-    // Copies a file, keeping its bytes; throws RuntimeError on failure.
+    // Copies a file, keeping its bytes; the copy replaces any file at `to` in
+    // one step and is owner-only like every data file. Throws RuntimeError on
+    // failure, as ReadAll and NewWritableFile do.
     virtual void Copy(const QString& from, const QString& to) = 0;
 };
 

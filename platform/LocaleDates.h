@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
+#include <memory>
 #include <optional>
 
 namespace platform {
@@ -41,6 +42,14 @@ public:
     // time, a time alone (on the zero date), 12- and 24-hour times, the AM/PM
     // designators in any letter case, surrounding blanks. Years outside 100
     // to 9999 are not dates. No value when the text is not a date.
+    //
+    // A date is three numbers separated by '/', '-', '.' or the locale's
+    // separator, in the locale's order of day, month and year, or year first
+    // when the first number has three or four digits; a year of one or two
+    // digits is 2000-2029 for 0-29 and 1930-1999 for 30-99. A time is h, h:mm
+    // or h:mm:ss with an optional AM/PM designator before or after it (also A
+    // and P); an hour alone needs a designator. Whatever the forms above write
+    // in this locale also reads back, literal words included.
     std::optional<QDateTime> ReadDate(const QString& text) const;
     bool IsDate(const QString& text) const { return ReadDate(text).has_value(); }
     // ReadDate, failing with "Type mismatch".
@@ -64,7 +73,8 @@ public:
     // "Invalid procedure call or argument".
     static QDateTime DateAdd(Interval interval, qint64 count, const QDateTime& value);
     // Minute boundaries between two values: minute-of-epoch of `to` minus that
-    // of `from`, seconds ignored on both sides.
+    // of `from`, seconds ignored on both sides. Fails with "Invalid procedure
+    // call or argument" when either value is not a date.
     static qint64 DateDiffMinutes(const QDateTime& from, const QDateTime& to);
     // The nearest whole number, halves to the even neighbour.
     static double RoundHalfEven(double value);
@@ -76,6 +86,9 @@ private:
     QLocale m_locale;
     QString m_shortDateFormat;  // the locale's, with a four-digit year
     QString m_longTimeFormat;   // the locale's, without a time zone
+    // What reading needs, prepared once from the locale (shared by copies).
+    struct Reading;
+    std::shared_ptr<const Reading> m_reading;
 };
 
 }  // namespace platform

@@ -13,7 +13,8 @@ namespace platform {
 // Creation of objects by ProgID ("QxOutlook.QxSafeMailItem", the engine's
 // trace log, ...). The host, or a test, registers a factory per name; a name
 // nobody registered fails like a missing component, with
-// "ActiveX component can't create object".
+// "ActiveX component can't create object". Names are compared without regard
+// to letter case.
 class ObjectRegistry {
 public:
     using Factory = std::function<ObjectRef()>;
@@ -23,7 +24,8 @@ public:
     bool IsRegistered(const QString& progId) const;
 
     // Throws RuntimeError::CantCreateObject() for an unknown name or a factory
-    // that returns no object.
+    // that returns no object or fails with anything but a RuntimeError (which
+    // passes through unchanged). Registering an empty factory unregisters.
     ObjectRef CreateObject(const QString& progId) const;
 
     // CreateObject, then the interface the caller needs; an object without it
@@ -31,7 +33,8 @@ public:
     template <class T>
     std::shared_ptr<T> CreateObjectAs(const QString& progId) const {
         auto typed = std::dynamic_pointer_cast<T>(CreateObject(progId));
-        if (!typed) throw RuntimeError::TypeMismatch();
+        if (!typed)
+            throw RuntimeError::TypeMismatch();
         return typed;
     }
 

@@ -6,7 +6,8 @@
 
 namespace platform {
 
-// Message boxes as modal QMessageBox with an OK button.
+// Message boxes as modal QMessageBox with an OK button; the text is shown as
+// plain text, never as markup.
 class QtMessageBoxes : public MessageBoxes {
 public:
     void Show(const QString& text, const QString& title) override;
@@ -23,6 +24,14 @@ private:
 };
 
 // Raising and activating windows and posting key events with Qt's means.
+// SendKeys understands the key-string forms: characters, "{NAME}" keys
+// ("{ENTER}", "{TAB}", "{ESC}", ...), "~" for Enter, and "+", "^", "%" for
+// Shift, Control and Alt on the next key. Alt with a letter clicks the
+// visible, enabled button whose text names that letter as its accelerator
+// ("&x"); other keys go to the window's focused control as a press and a
+// release. With wait they are delivered before SendKeys returns, otherwise
+// through the event loop. A string holding any form not understood is
+// ignored whole.
 class QtWindowEffects : public WindowEffects {
 public:
     void SetForegroundWindow(QWidget* window) override;

@@ -1,17 +1,29 @@
 #include "tests/support/FakeEnv.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUuid>
 #include <algorithm>
+#include <stdexcept>
 
 namespace testing_support {
 
 using platform::RuntimeError;
 
 void FakeClock::Set(const QString& isoDateTime) {
-    const QDateTime parsed = QDateTime::fromString(isoDateTime, Qt::ISODate);
-    m_now = platform::MakeDateTime(parsed.date(), parsed.time());
+    // Date and time read apart, so the machine's zone cannot move a time that
+    // falls in its daylight-saving gap; a typo fails loudly instead of leaving
+    // an invalid clock behind.
+    const QString text = isoDateTime.trimmed();
+    const qsizetype split = text.indexOf(QRegularExpression(QStringLiteral("[T ]")));
+    const QDate date = QDate::fromString(split < 0 ? text : text.left(split), Qt::ISODate);
+    const QTime time =
+        split < 0 ? QTime(0, 0) : QTime::fromString(text.mid(split + 1), Qt::ISODate);
+    if (!date.isValid() || !time.isValid())
+        throw std::invalid_argument("FakeClock::Set: not an ISO date and time: " +
+                                    text.toStdString());
+    m_now = platform::MakeDateTime(date, time);
 }
 
 quint32 FakeTimers::SetTimer(qint32 delayMs, Callback callback) {
@@ -28,34 +40,44 @@ quint32 FakeTimers::SetTimer(qint32 delayMs, Callback callback) {
     return id;
 }
 
-bool FakeTimers::KillTimer(quint32 id) { return m_timers.erase(id) > 0; }
+bool FakeTimers::KillTimer(quint32 id) {
+    return m_timers.erase(id) > 0;
+}
 
 bool FakeTimers::FireNext() {
-    if (m_timers.empty()) return false;
-    auto next = std::min_element(m_timers.begin(), m_timers.end(), [](const auto& a, const auto& b) {
-        return a.second.due < b.second.due;
-    });
-    const quint32 id = next->first;
-    m_clock.Set(next->second.due);
+    if (m_timers.empty())
+        return false;
+    auto next =
+        std::min_element(m_timers.begin(), m_timers.end(),
+                         [](const auto& a, const auto& b) { return a.second.due < b.second.due; });
+    // An overdue timer (the test moved the clock past it with Set) fires now,
+    // once, as a real one does: the clock never runs backwards.
+    const QDateTime firedAt = std::max(next->second.due, m_clock.Now());
+    m_clock.Set(firedAt);
     // Re-armed before the callback runs, as a repeating timer is.
-    next->second.due = next->second.due.addMSecs(next->second.delayMs);
+    next->second.due = firedAt.addMSecs(next->second.delayMs);
     Callback callback = next->second.callback;  // the callback may kill its own timer
-    (void)id;
-    callback();
+    if (callback)
+        callback();
     return true;
 }
 
 void FakeTimers::AdvanceTo(const QDateTime& when) {
     for (;;) {
-        auto next = std::min_element(m_timers.begin(), m_timers.end(),
-                                     [](const auto& a, const auto& b) { return a.second.due < b.second.due; });
-        if (next == m_timers.end() || next->second.due > when) break;
+        auto next = std::min_element(
+            m_timers.begin(), m_timers.end(),
+            [](const auto& a, const auto& b) { return a.second.due < b.second.due; });
+        if (next == m_timers.end() || next->second.due > when)
+            break;
         FireNext();
     }
-    if (m_clock.Now() < when) m_clock.Set(when);
+    if (m_clock.Now() < when)
+        m_clock.Set(when);
 }
 
-void FakeTimers::Advance(qint64 ms) { AdvanceTo(m_clock.Now().addMSecs(ms)); }
+void FakeTimers::Advance(qint64 ms) {
+    AdvanceTo(m_clock.Now().addMSecs(ms));
+}
 
 std::vector<FakeTimers::Armed> FakeTimers::ArmedTimers() const {
     std::vector<Armed> armed;
@@ -76,14 +98,16 @@ QString MemorySettingsStore::GetSetting(const QString& appName, const QString& s
 
 void MemorySettingsStore::SaveSetting(const QString& appName, const QString& section,
                                       const QString& key, const QString& value) {
-    if (failWrites) throw RuntimeError::PermissionDenied();
+    if (failWrites)
+        throw RuntimeError::PermissionDenied();
     m_values.insert(Key(appName, section, key), value);
 }
 
 std::optional<QString> MemorySettingsStore::Value(const QString& appName, const QString& section,
                                                   const QString& key) const {
     auto it = m_values.constFind(Key(appName, section, key));
-    if (it == m_values.constEnd()) return std::nullopt;
+    if (it == m_values.constEnd())
+        return std::nullopt;
     return *it;
 }
 
@@ -94,12 +118,14 @@ void MemorySettingsStore::Remove(const QString& appName, const QString& section,
 
 void RecordingMessageBoxes::Show(const QString& text, const QString& title) {
     shown.push_back(Shown{text, title});
-    if (onShow) onShow(shown.back());
+    if (onShow)
+        onShow(shown.back());
 }
 
 std::optional<qint32> ScriptedColourChooser::ShowColor() {
     ++shownCount;
-    if (answers.empty()) return std::nullopt;
+    if (answers.empty())
+        return std::nullopt;
     auto answer = answers.front();
     answers.pop_front();
     return answer;
@@ -107,11 +133,13 @@ std::optional<qint32> ScriptedColourChooser::ShowColor() {
 
 void RecordingWindowEffects::SendKeys(QWidget* window, const QString& keys, bool wait) {
     sent.push_back(Sent{window, keys, wait});
-    if (onKeys) onKeys(window, keys);
+    if (onKeys)
+        onKeys(window, keys);
 }
 
 QByteArray FaultyDataFiles::ReadAll(const QString& path) {
-    if (failReads) throw RuntimeError::DeviceIOError();
+    if (failReads)
+        throw RuntimeError::DeviceIOError();
     return LocalDataFiles::ReadAll(path);
 }
 
@@ -126,7 +154,8 @@ public:
     void Append(const QByteArray& bytes) override {
         if (m_limit && m_written + bytes.size() > *m_limit) {
             const qint64 room = *m_limit - m_written;
-            if (room > 0) m_inner->Append(bytes.left(room));
+            if (room > 0)
+                m_inner->Append(bytes.left(room));
             m_written = *m_limit;
             throw RuntimeError::DeviceIOError();
         }
@@ -134,7 +163,8 @@ public:
         m_written += bytes.size();
     }
     void Commit() override {
-        if (m_failCommit) throw RuntimeError::DeviceIOError();
+        if (m_failCommit)
+            throw RuntimeError::DeviceIOError();
         m_inner->Commit();
     }
 
@@ -168,10 +198,13 @@ platform::Env& TestEnv::Wire(TestEnv& self) {
 TestEnv::TestEnv() : m_scope(Wire(*this)) {}
 
 TempFolder::TempFolder() {
-    m_path = QDir::tempPath() + "/chasewell-test-" + QUuid::createUuid().toString(QUuid::WithoutBraces) + "/";
+    m_path = QDir::tempPath() + "/chasewell-test-" +
+             QUuid::createUuid().toString(QUuid::WithoutBraces) + "/";
     QDir().mkpath(m_path);
 }
 
-TempFolder::~TempFolder() { QDir(m_path).removeRecursively(); }
+TempFolder::~TempFolder() {
+    QDir(m_path).removeRecursively();
+}
 
 }  // namespace testing_support

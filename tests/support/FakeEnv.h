@@ -22,7 +22,8 @@ namespace testing_support {
 class FakeClock : public platform::Clock {
 public:
     QDateTime Now() const override { return m_now; }
-    // Takes a wall-clock value ("2024-03-07 10:00:30").
+    // Takes a wall-clock value ("2024-03-07 10:00:30"); text that is not an
+    // ISO date and time throws std::invalid_argument.
     void Set(const QDateTime& now) { m_now = now; }
     void Set(const QString& isoDateTime);
 
@@ -50,7 +51,8 @@ public:
     // earliest first.
     void Advance(qint64 ms);
     void AdvanceTo(const QDateTime& when);
-    // Fires the earliest armed timer at its due time (the clock moves there).
+    // Fires the earliest armed timer at its due time (the clock moves there;
+    // an overdue timer fires at the present time and is re-armed from it).
     // False when none is armed.
     bool FireNext();
 
@@ -167,6 +169,18 @@ private:
     platform::ScopedEnv m_scope;
     static platform::Env& Wire(TestEnv& self);
 };
+
+// The description of the platform::RuntimeError that call() throws, or
+// "(no error)" when it returns.
+template <class Call>
+QString ErrorOf(Call&& call) {
+    try {
+        call();
+    } catch (const platform::RuntimeError& error) {
+        return error.description();
+    }
+    return QStringLiteral("(no error)");
+}
 
 // A fresh temporary folder, removed with the object; Path() ends in "/".
 class TempFolder {
