@@ -1,0 +1,15 @@
+#pragma once
+
+#include <memory>
+
+#include "host/mail/MailModel.h"
+
+namespace host::app {
+
+// Fills a new mailbox with a few received and sent messages, so the program
+// is useful at once: one sent message has To, CC and BCC recipients, one goes
+// to an Exchange-style address that the directory resolves, and the Inbox
+// holds a reply to one of the sent messages.
+void SeedSampleMailbox(MailModel& model);
+
+}  // namespace host::app
