@@ -48,6 +48,8 @@ public:
     QString Version() override;
 
 private:
+    friend class CChasewellTestAccess;
+
     // Start-up and commands.
     void Initialize();
     void FolderSwitch(const std::shared_ptr<client::Explorer>& explorer);

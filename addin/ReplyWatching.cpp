@@ -59,6 +59,10 @@ bool CChasewell::ItemAddedToInbox(const platform::ObjectRef& Item) {
             Globals::WriteTrace(procedure,
                                 "m_ReminderItems - Count = " + QString::number(reminders.Count()));
             steps.Begin(10);
+            // A sender without an address would match every reminder's address,
+            // so a message from nobody in particular could end anyone's reminder.
+            if (address.isEmpty())
+                return;
             auto found = reminders.FindEx(address, subject);
             if (!found)
                 return;
