@@ -1,0 +1,296 @@
+#include "store/CReminderItems.h"
+
+#include <algorithm>
+
+#include "addin/contracts/ErrorReport.h"
+#include "addin/contracts/HostEngine.h"
+#include "platform/Env.h"
+#include "platform/RuntimeError.h"
+#include "store/DataFileText.h"
+#include "store/TextRules.h"
+
+namespace {
+
+using engine::ReportSource;
+
+const QString kDataFileName = QStringLiteral("ChasewellData.txt");
+const QString kLineEnd = QStringLiteral("\r\n");
+// How much of the file SaveData encodes before handing it to the file.
+constexpr qsizetype kPieceBytes = 256 * 1024;
+const QString kLoadTrace = QStringLiteral("Chasewell.CReminderItems.LoadData");
+const QString kRemoveByTrace = QStringLiteral("RemoveBy");
+const ReportSource kExistsSource =
+    ReportSource::Fixed(QStringLiteral("Chasewell.CReminderItems.Exists"));
+const ReportSource kRemoveSource =
+    ReportSource::Fixed(QStringLiteral("Chasewell.CReminderItems.Remove"));
+const ReportSource kSaveSource =
+    ReportSource::Fixed(QStringLiteral("Chasewell.CReminderItems.SaveData"));
+const ReportSource kLoadSource =
+    ReportSource::Fixed(QStringLiteral("Chasewell.CReminderItems.LoadAllData"));
+const ReportSource kIsSameSource = ReportSource::Fixed(QStringLiteral("Chasewell.IsSame"));
+
+}  // namespace
+
+CReminderItems::~CReminderItems() {
+    try {
+        SaveData();
+    } catch (...) {
+        // SaveData reports its own failures; nothing may leave a destructor.
+    }
+    m_Items.clear();
+    m_Loaded = false;
+}
+
+void CReminderItems::Initialize() {
+    m_Items.clear();
+    m_DataFilePath = engine::Global()->DataFolder(0) + kDataFileName;
+    LoadData();
+    // Loading added every reminder through Add; none of that is a change.
+    m_Dirty = false;
+}
+
+CReminderItems::Reminder CReminderItems::Item(qint32 index) const {
+    if (index < 1 || index > Count())
+        throw platform::RuntimeError::SubscriptOutOfRange();
+    return m_Items[static_cast<size_t>(index - 1)];
+}
+
+CReminderItems::Reminder CReminderItems::Find(const QString& findEmailAddress) const {
+    Reminder found;
+    const bool completed = engine::Trapped(kExistsSource, 0, [&] {
+        for (const Reminder& item : m_Items) {
+            if (item->EmailAddress() == findEmailAddress) {
+                found = item;
+                return;
+            }
+        }
+    });
+    return completed ? found : Reminder();
+}
+
+void CReminderItems::Add(const Reminder& reminderItem) {
+    if (!reminderItem)
+        throw platform::RuntimeError::ObjectNotSet();
+    m_Items.push_back(reminderItem);
+    m_Dirty = true;
+}
+
+void CReminderItems::Remove(const Reminder& reminderItem) {
+    // A copy: the caller's reference may be to the very pointer removed.
+    const Reminder given = reminderItem;
+    engine::TrappedSteps(kRemoveSource, 1, [&](engine::Steps& steps) {
+        steps.Begin(2);
+        const qint32 count = Count();
+        for (qint32 index = count; index >= 1; --index) {
+            steps.Begin(4);
+            const Reminder& item = m_Items[static_cast<size_t>(index - 1)];
+            const CReminderItem& wanted = platform::Deref(given);
+            if (!IsSame(item->EmailAddress(), wanted.EmailAddress(), false))
+                continue;
+            if (!IsSame(item->Subject(), wanted.Subject(), true))
+                continue;
+            steps.Begin(6);
+            m_Items.erase(m_Items.begin() + (index - 1));
+            steps.Begin(8);
+            m_Dirty = true;
+            return;
+        }
+    });
+}
+
+void CReminderItems::RemoveByEmailAddress(const QString& localEmailAddress) {
+    Q_UNUSED(localEmailAddress);
+    platform::MessageBox().Show(
+        QStringLiteral("RemoveByEmailAddress is no longer used and should not have been called.  "
+                       "Please report this message to technical support."),
+        QStringLiteral("Chasewell.RemoveByEmailAddress"));
+    m_Dirty = true;
+}
+
+void CReminderItems::SaveData() {
+    bool keepDirty = false;
+    const bool completed = engine::Trapped(kSaveSource, 1, [&] {
+        const bool anyItemDirty = std::any_of(m_Items.begin(), m_Items.end(),
+                                              [](const Reminder& item) { return item->IsDirty(); });
+        if (!anyItemDirty && !m_Dirty)
+            return;
+
+        if (!KeepUnreadFile()) {
+            keepDirty = true;
+            return;
+        }
+
+        // The records go to a new file that replaces the old one only once
+        // it is complete, so a failure leaves the old file whole. They are
+        // handed over in pieces of a bounded size, however long the list.
+        auto file = platform::Files().NewWritableFile(m_DataFilePath);
+        QByteArray piece;
+        piece.reserve(kPieceBytes + 4096);
+        for (const Reminder& item : m_Items) {
+            store::AppendDataFileText(piece, item->SaveData());
+            store::AppendDataFileText(piece, kLineEnd);
+            if (piece.size() >= kPieceBytes) {
+                file->Append(piece);
+                piece.truncate(0);
+            }
+        }
+        if (!piece.isEmpty())
+            file->Append(piece);
+        file->Commit();
+
+        for (const Reminder& item : m_Items) item->setIsDirty(false);
+        m_Dirty = false;
+    });
+    // What was not written must be written by the next save.
+    if (!completed || keepDirty)
+        m_Dirty = true;
+}
+
+void CReminderItems::LoadData() {
+    engine::Trapped(kLoadSource, 0, [&] {
+        if (m_Loaded)
+            return;
+        if (!platform::Files().Exists(m_DataFilePath)) {
+            engine::WriteTrace(
+                kLoadTrace,
+                QStringLiteral("Reminder data file not found.  Looking for ") + m_DataFilePath);
+            return;
+        }
+
+        // Until every line is in the list, saving would drop what is not.
+        m_FileNotFullyRead = true;
+        const QString text = store::DecodeDataFileText(platform::Files().ReadAll(m_DataFilePath));
+        bool everyLineTaken = true;
+        const QStringView content(text);
+        qsizetype start = 0;
+        while (start < content.size()) {
+            qsizetype end = content.indexOf(kLineEnd, start);
+            if (end < 0)
+                end = content.size();
+            const QStringView line = content.sliced(start, end - start);
+            start = end + kLineEnd.size();
+            if (line.isEmpty())
+                continue;
+            auto item = std::make_shared<CReminderItem>();
+            // Added even when its line did not parse completely; the item
+            // reported that itself.
+            if (!item->LoadData(line))
+                everyLineTaken = false;
+            Add(item);
+        }
+        m_FileNotFullyRead = !everyLineTaken;
+
+        engine::WriteTrace(kLoadTrace,
+                           QStringLiteral("Reminder data loaded (") + QString::number(Count()) +
+                               QStringLiteral(" items).  File found at ") + m_DataFilePath);
+        m_Loaded = true;
+    });
+}
+
+CReminderItems::Reminder CReminderItems::FindEx(const QString& findEmailAddress,
+                                                const QString& findSubject) const {
+    Reminder found;
+    const bool completed = engine::Trapped(kExistsSource, 0, [&] {
+        for (const Reminder& item : m_Items) {
+            // The sought address occurs in the stored one, and the stored
+            // subject in the sought one: a reply "RE: Budget" to a reminder
+            // "Budget".
+            if (IsSame(item->EmailAddress(), findEmailAddress, false) &&
+                IsSame(findSubject, item->Subject(), true)) {
+                found = item;
+                return;
+            }
+        }
+    });
+    return completed ? found : Reminder();
+}
+
+void CReminderItems::RemoveBy(const QString& localEmailAddress, const QString& localSubject) {
+    engine::WriteTrace(kRemoveByTrace, QStringLiteral("Removing item from sender '") +
+                                           localEmailAddress + QStringLiteral("' and subject '") +
+                                           localSubject + QStringLiteral("'"));
+    // From the end: of several matching reminders, the one added last goes.
+    qint32 matched = 0;
+    for (qint32 index = Count(); index >= 1; --index) {
+        const Reminder& item = m_Items[static_cast<size_t>(index - 1)];
+        engine::WriteTrace(kRemoveByTrace, QStringLiteral("Checking sender '") +
+                                               item->EmailAddress() + QStringLiteral("'"));
+        if (!IsSame(item->EmailAddress(), localEmailAddress, false))
+            continue;
+        engine::WriteTrace(kRemoveByTrace, QStringLiteral("Checking subject '") + item->Subject() +
+                                               QStringLiteral("'"));
+        if (IsSame(item->Subject(), localSubject, true)) {
+            matched = index;
+            break;
+        }
+    }
+    if (matched == 0)
+        return;
+    engine::WriteTrace(kRemoveByTrace, QStringLiteral("Items are identical, removing reminder"));
+    m_Items.erase(m_Items.begin() + (matched - 1));
+    m_Dirty = true;
+}
+
+bool CReminderItems::IsSame(const QString& a, const QString& b, bool subjectMode) {
+    bool same = false;
+    engine::Trapped(kIsSameSource, 1, [&] {
+        if (Occurs(a, b)) {
+            same = true;
+            return;
+        }
+        if (!subjectMode)
+            return;
+        // "RE: Budget" and "FW: Budget" are the same subject; so are two
+        // subjects that are nothing but a prefix.
+        const QString strippedA = StripPrefix(a);
+        const QString strippedB = StripPrefix(b);
+        same = (strippedA.isEmpty() && strippedB.isEmpty()) || Occurs(strippedA, strippedB);
+    });
+    return same;
+}
+
+QString CReminderItems::StripPrefix(const QString& text) {
+    const qsizetype colon = text.indexOf(u':');
+    if (colon < 0)
+        return text;
+    return store::TrimSpaces(QStringView(text).sliced(colon + 1)).toString();
+}
+
+bool CReminderItems::Occurs(const QString& a, const QString& b) {
+    // Nothing occurs in an empty text; an empty text occurs in any other.
+    if (a.isEmpty())
+        return false;
+    return a.contains(b, Qt::CaseInsensitive);
+}
+
+bool CReminderItems::KeepUnreadFile() {
+    if (!m_FileNotFullyRead)
+        return true;
+    platform::DataFiles& files = platform::Files();
+    try {
+        if (!files.Exists(m_DataFilePath)) {
+            // Gone meanwhile: nothing left to lose.
+            m_FileNotFullyRead = false;
+            return true;
+        }
+        const QString stem = m_DataFilePath + QStringLiteral(".unread-") +
+                             platform::Now().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+        QString copy = stem;
+        for (int n = 2; files.Exists(copy); ++n) copy = stem + u'-' + QString::number(n);
+        files.Copy(m_DataFilePath, copy);
+        m_FileNotFullyRead = false;
+        engine::ReportError(QStringLiteral("The reminder data file could not be read completely.  "
+                                           "It was kept as ") +
+                                copy + u'.',
+                            1, kSaveSource);
+        return true;
+    } catch (...) {
+        engine::ReportError(
+            QStringLiteral("The reminder data file could not be read completely and "
+                           "could not be kept aside, so it was not saved over.  "
+                           "Reason: ") +
+                platform::CurrentErrorDescription(),
+            1, kSaveSource);
+        return false;
+    }
+}

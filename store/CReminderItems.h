@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "platform/ComObject.h"
+#include "store/CReminderItem.h"
+
+// All pending reminders, in one ordered list (insertion order, positions from
+// 1), and the data file that keeps them: "ChasewellData.txt" in the engine's
+// data folder, one record per line (CReminderItem::SaveData), each line ended
+// by CR LF, UTF-8 without a byte order mark (store/DataFileText.h says what
+// older files hold and how they are read).
+//
+// The add-in makes one instance at start-up and shares it with every window
+// and the alarm timer. Releasing it saves the data file.
+//
+// Whether the file must be rewritten is decided by Dirty (membership changed)
+// together with the items' own IsDirty (a value changed).
+//
+// The file is never left half written: a save writes a new file and puts it
+// in place in one step, and a save that fails leaves the collection dirty so
+// the next save writes again. A file that could not be read completely is
+// copied aside before it is first saved over (see SaveData).
+class CReminderItems : public platform::ComObject {
+public:
+    using Reminder = std::shared_ptr<CReminderItem>;
+
+    CReminderItems() = default;
+    // Saves (SaveData, which reports its own failures), then forgets the
+    // list.
+    ~CReminderItems() override;
+    CReminderItems(const CReminderItems&) = delete;
+    CReminderItems& operator=(const CReminderItems&) = delete;
+
+    QString TypeName() const override { return QStringLiteral("CReminderItems"); }
+
+    // Operations in the order of the class's interface.
+
+    // Starts an empty list, sets the data file's path from the engine's data
+    // folder, loads the file and clears Dirty. Failures (asking the engine for
+    // its folder) pass to the caller.
+    void Initialize();
+
+    qint32 Count() const { return static_cast<qint32>(m_Items.size()); }
+
+    // The reminder at position index, 1 to Count; throws
+    // platform::RuntimeError "Subscript out of range" otherwise.
+    Reminder Item(qint32 index) const;
+
+    // The first reminder, from position 1 up, whose EmailAddress equals the
+    // text exactly (letter case counts). Empty when none.
+    Reminder Find(const QString& findEmailAddress) const;
+
+    // Appends the reminder and sets Dirty. An empty pointer throws
+    // platform::RuntimeError "Object variable or With block variable not set"
+    // and is not added: one could never be written to the file.
+    void Add(const Reminder& reminderItem);
+
+    // Removes the last reminder, searching from position Count down, whose
+    // address contains the given one's and whose subject contains the given
+    // one's (letter case ignored; see IsSame for subjects), and sets Dirty.
+    // Does nothing when none matches. Failures are reported, not thrown.
+    void Remove(const Reminder& reminderItem);
+
+    // Retired: tells the user so, sets Dirty and removes nothing.
+    void RemoveByEmailAddress(const QString& localEmailAddress);
+
+    // Writes the data file when Dirty is set or any item IsDirty; otherwise
+    // leaves it untouched. Failures are reported, not thrown.
+    void SaveData();
+
+    // Reads the data file and appends its reminders, once: after a read that
+    // got to the end it does nothing. A missing file is traced and leaves the
+    // list as it is. Failures are reported, not thrown; the reminders read
+    // until then stay.
+    void LoadData();
+
+    // The first reminder, from position 1 up, whose address contains
+    // findEmailAddress and whose subject occurs in findSubject (so a reply
+    // "RE: Budget" finds the reminder "Budget"). Empty when none.
+    Reminder FindEx(const QString& findEmailAddress, const QString& findSubject) const;
+
+    // Removes the last reminder, searching from position Count down, whose
+    // address contains localEmailAddress and whose subject contains
+    // localSubject, and sets Dirty; traces each step. Failures of the trace
+    // pass to the caller.
+    void RemoveBy(const QString& localEmailAddress, const QString& localSubject);
+
+    // State, for callers that need to know.
+    const QString& DataFilePath() const { return m_DataFilePath; }
+    bool Loaded() const { return m_Loaded; }
+    bool Dirty() const { return m_Dirty; }
+
+private:
+    // Whether b occurs in a, letter case ignored. In subject mode, when it
+    // does not, both lose their first prefix ("RE:", "FW:" ...) and are
+    // compared again, two texts that were nothing but prefixes matching.
+    static bool IsSame(const QString& a, const QString& b, bool subjectMode);
+    static QString StripPrefix(const QString& text);
+    static bool Occurs(const QString& a, const QString& b);
+
+    // Before the first save over a file that was not read completely, copies
+    // it aside and tells the user where. False when that failed (reported),
+    // in which case the file must not be saved over.
+    bool KeepUnreadFile();
+
+    std::vector<Reminder> m_Items;
+    QString m_DataFilePath;
+    bool m_Loaded = false;
+    bool m_Dirty = false;
+    // The last read of the data file did not take all of it into the list
+    // (reading failed, or a line did not parse completely), and no copy of
+    // that file has been kept yet.
+    bool m_FileNotFullyRead = false;
+};

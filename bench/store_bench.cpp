@@ -1,0 +1,176 @@
+// The reminder store with 100,000 reminders: loading and saving the data
+// file against reading and writing the same bytes, and the searches that
+// look at every reminder (FindEx and RemoveBy that match nothing).
+//
+// Trace lines go to a trace log that discards them, so the figures are the
+// store's own and not those of the engine's log.
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <memory>
+
+#include "addin/contracts/HostEngine.h"
+#include "host/engine/EngineLog.h"
+#include "host/engine/HxGlobal.h"
+#include "platform/Env.h"
+#include "store/CReminderItems.h"
+
+namespace {
+
+constexpr int kReminders = 100000;
+
+class DiscardingTraceLog : public engine::ITraceLog {
+public:
+    void WriteLine(QString&, QString&, QString&, qint32&) override {}
+};
+
+// The platform for the benchmark: real files and clock, United States dates,
+// the engine's global object over a temporary data folder.
+struct BenchEnv {
+    BenchEnv() {
+        env.clock = &clock;
+        env.dates = &dates;
+        env.objects = &objects;
+        env.files = &files;
+        platform::Env::Install(&env);
+        global = std::make_shared<host::HxGlobal>(log, folder.path());
+        objects.Register(engine::kGlobalProgId, [this] { return global; });
+        objects.Register(engine::kTraceLogProgId,
+                         [] { return std::make_shared<DiscardingTraceLog>(); });
+        Fill();
+    }
+    ~BenchEnv() { platform::Env::Install(nullptr); }
+
+    QString DataFile() const { return QDir(folder.path()).filePath("ChasewellData.txt"); }
+
+    // Writes the data file with kReminders reminders of realistic sizes.
+    void Fill() {
+        CReminderItems items;
+        items.Initialize();
+        const QString entryHex = QString(140, u'0');
+        const QString storeHex = QString(92, u'A');
+        for (int i = 0; i < kReminders; ++i) {
+            auto item = std::make_shared<CReminderItem>();
+            item->setEmailAddress(QStringLiteral("person%1@example.com").arg(i));
+            item->setEntryId(entryHex.left(132) + QStringLiteral("%1").arg(i, 8, 16, QChar(u'0')));
+            item->setStoreId(storeHex);
+            item->setSentDate(QStringLiteral("3/%1/2024 9:15:00 AM").arg(1 + i % 28));
+            item->setReminderDate(QStringLiteral("4/%1/2024 8:00:00 AM").arg(1 + i % 28));
+            item->setColor(i % 3 == 0 ? 255 : 0);
+            item->setSubject(QStringLiteral("Quarterly figures for region %1").arg(i % 500));
+            item->setNote(i % 4 == 0 ? QStringLiteral("call if no answer") : QString());
+            items.Add(item);
+        }
+        items.SaveData();
+        bytes = files.ReadAll(DataFile());
+    }
+
+    platform::SystemClock clock;
+    platform::LocaleDates dates{QLocale(QLocale::English, QLocale::UnitedStates)};
+    platform::ObjectRegistry objects;
+    platform::LocalDataFiles files;
+    platform::Env env;
+    QTemporaryDir folder;
+    host::EngineLog log;
+    std::shared_ptr<host::HxGlobal> global;
+    QByteArray bytes;
+};
+
+BenchEnv* bench = nullptr;
+
+void BM_LoadData(benchmark::State& state) {
+    for (auto _ : state) {
+        auto items = std::make_unique<CReminderItems>();
+        items->Initialize();
+        benchmark::DoNotOptimize(items->Count());
+        state.PauseTiming();
+        items.reset();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * bench->bytes.size());
+}
+
+// Reading the same bytes as text and splitting them into lines.
+void BM_LoadBaseline(benchmark::State& state) {
+    for (auto _ : state) {
+        const QString text = QString::fromUtf8(bench->files.ReadAll(bench->DataFile()));
+        const QStringList lines = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        benchmark::DoNotOptimize(lines.size());
+    }
+    state.SetBytesProcessed(state.iterations() * bench->bytes.size());
+}
+
+void BM_SaveData(benchmark::State& state) {
+    CReminderItems items;
+    items.Initialize();
+    for (auto _ : state) {
+        items.Item(1)->setIsDirty(true);
+        items.SaveData();
+    }
+    state.SetBytesProcessed(state.iterations() * bench->bytes.size());
+}
+
+// Writing the same bytes the same way: a new file put in place in one step.
+void BM_SaveBaseline(benchmark::State& state) {
+    for (auto _ : state) {
+        auto file = bench->files.NewWritableFile(bench->DataFile());
+        file->Append(bench->bytes);
+        file->Commit();
+    }
+    state.SetBytesProcessed(state.iterations() * bench->bytes.size());
+}
+
+void BM_FindExNoMatch(benchmark::State& state) {
+    CReminderItems items;
+    items.Initialize();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(items.FindEx("nobody@elsewhere.example.org", "RE: Nothing alike"));
+    }
+}
+
+void BM_RemoveByNoMatch(benchmark::State& state) {
+    CReminderItems items;
+    items.Initialize();
+    for (auto _ : state) items.RemoveBy("nobody@elsewhere.example.org", "RE: Nothing alike");
+}
+
+}  // namespace
+
+BENCHMARK(BM_LoadData)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_LoadBaseline)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_SaveData)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_SaveBaseline)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_FindExNoMatch)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_RemoveByNoMatch)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    BenchEnv env;
+    bench = &env;
+    std::fprintf(stderr, "Data file: %d reminders, %lld bytes\n", kReminders,
+                 static_cast<long long>(env.bytes.size()));
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    bench = nullptr;
+    return 0;
+}

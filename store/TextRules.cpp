@@ -1,0 +1,13 @@
+#include "store/TextRules.h"
+
+namespace store {
+
+QStringView TrimSpaces(QStringView text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ') ++begin;
+    while (end > begin && text[end - 1] == u' ') --end;
+    return text.sliced(begin, end - begin);
+}
+
+}  // namespace store

@@ -1,0 +1,139 @@
+// Finding and removing reminders: which values are compared which way, and
+// in which order the list is searched.
+
+#include <gtest/gtest.h>
+
+#include "store/CReminderItems.h"
+#include "tests/store/StoreFixture.h"
+
+namespace store_tests {
+namespace {
+
+using ::testing::ElementsAre;
+using Reminder = CReminderItems::Reminder;
+
+Reminder MakeReminder(const QString& address, const QString& subject, const QString& note = {}) {
+    auto item = std::make_shared<CReminderItem>();
+    item->setEmailAddress(address);
+    item->setSubject(subject);
+    item->setNote(note);
+    return item;
+}
+
+class MatchingTest : public StoreFixture {
+protected:
+    MatchingTest() {
+        items.Initialize();
+        for (const auto& r : {MakeReminder("pat.jones@example.com", "Budget", "first"),
+                              MakeReminder("sam@example.com", "RE: Offsite", "second"),
+                              MakeReminder("pat.jones@example.com", "Budget", "third"),
+                              MakeReminder("", "Lunch", "fourth")})
+            items.Add(r);
+        log.Clear();
+    }
+    QStringList Notes() const {
+        QStringList notes;
+        for (qint32 i = 1; i <= items.Count(); ++i) notes << items.Item(i)->Note();
+        return notes;
+    }
+    static QString NoteOf(const Reminder& r) { return r ? r->Note() : QStringLiteral("<nothing>"); }
+
+    CReminderItems items;
+};
+
+TEST_F(MatchingTest, ItemCountsFromOne) {
+    EXPECT_EQ(items.Count(), 4);
+    EXPECT_EQ(items.Item(1)->Note(), "first");
+    for (qint32 outside : {0, 5}) {
+        try {
+            items.Item(outside);
+            ADD_FAILURE() << outside;
+        } catch (const platform::RuntimeError& error) {
+            EXPECT_EQ(error.description(), "Subscript out of range");
+        }
+    }
+    EXPECT_THROW(items.Add(nullptr), platform::RuntimeError);
+    EXPECT_EQ(items.Count(), 4);
+}
+
+TEST_F(MatchingTest, FindComparesExactlyFindExByContainment) {
+    EXPECT_EQ(NoteOf(items.Find("pat.jones@example.com")), "first");
+    EXPECT_EQ(NoteOf(items.Find("PAT.JONES@example.com")), "<nothing>");
+    // The sought address in the stored one; the stored subject in the sought.
+    EXPECT_EQ(NoteOf(items.FindEx("PAT.JONES@EXAMPLE.COM", "RE: budget")), "first");
+    EXPECT_EQ(NoteOf(items.FindEx("jones", "Budget")), "first");
+    EXPECT_EQ(NoteOf(items.FindEx("pat.jones@example.com.au", "Budget")), "<nothing>");
+    // By prefix: "FW: Offsite" strips to "Offsite", as does the stored one.
+    EXPECT_EQ(NoteOf(items.FindEx("sam", "FW: Offsite")), "second");
+    EXPECT_EQ(NoteOf(items.FindEx("sam", "Off")), "<nothing>");
+    // An empty address occurs in every non-empty one, never in an empty one.
+    EXPECT_EQ(NoteOf(items.FindEx("", "Lunch")), "<nothing>");
+    EXPECT_EQ(NoteOf(items.FindEx("", "Budget")), "first");
+    EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(MatchingTest, RemoveByTakesTheLastMatchAndTracesEachStep) {
+    items.RemoveBy("pat.jones@example.com", "RE: Budget");
+    EXPECT_EQ(Notes(), QStringList({"first", "second", "fourth"}));
+    EXPECT_TRUE(items.Dirty());
+    EXPECT_THAT(
+        log.TraceMessages("RemoveBy"),
+        ElementsAre("Removing item from sender 'pat.jones@example.com' and subject 'RE: Budget'",
+                    "Checking sender ''", "Checking sender 'pat.jones@example.com'",
+                    "Checking subject 'Budget'", "Items are identical, removing reminder"));
+}
+
+TEST_F(MatchingTest, RemoveByWithoutMatchOnlyTraces) {
+    items.SaveData();
+    items.RemoveBy("sam@example.com", "Budget");
+    EXPECT_EQ(items.Count(), 4);
+    EXPECT_FALSE(items.Dirty());
+    EXPECT_THAT(log.TraceMessages("RemoveBy"),
+                ElementsAre("Removing item from sender 'sam@example.com' and subject 'Budget'",
+                            "Checking sender ''", "Checking sender 'pat.jones@example.com'",
+                            "Checking sender 'sam@example.com'", "Checking subject 'RE: Offsite'",
+                            "Checking sender 'pat.jones@example.com'"));
+}
+
+TEST_F(MatchingTest, SubjectsThatAreOnlyPrefixesMatchEachOther) {
+    items.Add(MakeReminder("kim@example.com", "RE:", "fifth"));
+    items.RemoveBy("kim@example.com", "FW:");
+    EXPECT_EQ(items.Count(), 4);
+    // An empty subject is contained in any non-empty one.
+    items.RemoveBy("sam@example.com", "");
+    EXPECT_EQ(Notes(), QStringList({"first", "third", "fourth"}));
+}
+
+TEST_F(MatchingTest, RemoveTakesTheLastMatchOfTheGivenReminder) {
+    items.SaveData();
+    items.Remove(items.Item(1));
+    EXPECT_EQ(Notes(), QStringList({"first", "second", "fourth"}));
+    EXPECT_TRUE(items.Dirty());
+
+    items.SaveData();
+    items.Remove(MakeReminder("nobody@example.com", "Budget"));
+    EXPECT_EQ(items.Count(), 3);
+    EXPECT_FALSE(items.Dirty());
+
+    items.Remove(nullptr);
+    EXPECT_EQ(items.Count(), 3);
+    EXPECT_THAT(Errors(),
+                ElementsAre(Report("Error occurred at line 4.  Reason: Object variable or "
+                                   "With block variable not set",
+                                   1, "Chasewell.CReminderItems.Remove")));
+}
+
+TEST_F(MatchingTest, RemoveByEmailAddressIsRetired) {
+    items.SaveData();
+    items.RemoveByEmailAddress("pat.jones@example.com");
+    EXPECT_EQ(items.Count(), 4);
+    EXPECT_TRUE(items.Dirty());
+    ASSERT_EQ(env.messageBoxes.shown.size(), 1u);
+    EXPECT_EQ(env.messageBoxes.shown[0].title, "Chasewell.RemoveByEmailAddress");
+    EXPECT_EQ(env.messageBoxes.shown[0].text,
+              "RemoveByEmailAddress is no longer used and should not have been called.  "
+              "Please report this message to technical support.");
+}
+
+}  // namespace
+}  // namespace store_tests
