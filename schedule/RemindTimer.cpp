@@ -66,7 +66,10 @@ std::shared_ptr<CReminderItem> GetNextReminder() {
                 const QString text = item->ReminderDate();
                 if (text.isEmpty())
                     continue;
-                const QDateTime date = platform::Dates().CDate(text);
+                const auto value = item->ReminderDateValue();
+                if (!value)
+                    throw platform::RuntimeError::TypeMismatch();
+                const QDateTime date = *value;
                 if (!best) {
                     steps.Begin(8);
                     if (date > threshold) {
@@ -132,7 +135,7 @@ void DisplayOverdueReminders() {
             steps.Begin(6);
             auto item = Reminders().Item(i);
             steps.Begin(10);
-            const auto date = platform::Dates().ReadDate(item->ReminderDate());
+            const auto date = item->ReminderDateValue();
             if (!date || *date >= threshold)
                 continue;
             if (individual) {

@@ -52,7 +52,7 @@ void CReminderItem::setReminderDate(const QString& value) {
 }
 
 QString CReminderItem::ReminderDate() const {
-    return DisplayForm(m_ReminderDate);
+    return m_reminderDateCache.Display(m_ReminderDate);
 }
 
 void CReminderItem::setSubject(const QString& value) {

@@ -4,6 +4,7 @@
 #include <QStringView>
 
 #include "platform/ComObject.h"
+#include "store/DisplayDateCache.h"
 
 // One follow-up reminder: the record of one sent message whose recipient the
 // user wants to chase. It holds eight values, knows whether any of them
@@ -43,6 +44,12 @@ public:
 
     void setReminderDate(const QString& value);
     QString ReminderDate() const;
+    // The date ReminderDate reads as in the locale (what comparing due dates
+    // works with, to the minute); no value for an empty date. Throws like
+    // ReminderDate.
+    std::optional<QDateTime> ReminderDateValue() const {
+        return m_reminderDateCache.Value(m_ReminderDate);
+    }
 
     void setSubject(const QString& value);
     const QString& Subject() const { return m_Subject; }
@@ -95,4 +102,5 @@ private:
     QString m_Note;
     qint32 m_Color = 0;
     bool m_IsDirty = false;
+    store::DisplayDateCache m_reminderDateCache;
 };

@@ -1,0 +1,127 @@
+// The alarm timer's passes over every reminder, with 100,000 reminders none
+// of which is due: choosing the next reminder (GetNextReminder) and looking
+// for overdue ones (DisplayOverdueReminders). Both run at start-up, after
+// every send and every time the alarm fires.
+
+#include <benchmark/benchmark.h>
+
+#include <QHash>
+#include <QLocale>
+#include <QTemporaryDir>
+
+#include "addin/contracts/HostEngine.h"
+#include "host/engine/EngineLog.h"
+#include "host/engine/HxGlobal.h"
+#include "platform/Env.h"
+#include "schedule/Globals.h"
+#include "schedule/RemindTimer.h"
+#include "store/CReminderItems.h"
+
+namespace {
+
+constexpr int kReminders = 100000;
+
+class DiscardingTraceLog : public engine::ITraceLog {
+public:
+    void WriteLine(QString&, QString&, QString&, qint32&) override {}
+};
+
+class FixedClock : public platform::Clock {
+public:
+    QDateTime Now() const override {
+        return platform::MakeDateTime(QDate(2024, 3, 7), QTime(10, 0, 30));
+    }
+};
+
+class NoSettings : public platform::SettingsStore {
+public:
+    QString GetSetting(const QString&, const QString&, const QString&,
+                       const QString& defaultValue) override {
+        return defaultValue;
+    }
+    void SaveSetting(const QString&, const QString&, const QString&, const QString&) override {}
+};
+
+struct TimerBenchEnv {
+    TimerBenchEnv() {
+        env.clock = &clock;
+        env.dates = &dates;
+        env.objects = &objects;
+        env.files = &files;
+        env.settings = &settings;
+        platform::Env::Install(&env);
+        global = std::make_shared<host::HxGlobal>(log, folder.path());
+        objects.Register(engine::kGlobalProgId, [this] { return global; });
+        objects.Register(engine::kTraceLogProgId,
+                         [] { return std::make_shared<DiscardingTraceLog>(); });
+        Globals::m_ReminderItems = std::make_shared<CReminderItems>();
+        Globals::m_ReminderItems->Initialize();
+        for (int i = 0; i < kReminders; ++i) {
+            auto item = std::make_shared<CReminderItem>();
+            item->setEmailAddress(QStringLiteral("person%1@example.com").arg(i));
+            // Display forms, as the add-in stores them, spread over a month.
+            item->setReminderDate(QStringLiteral("4/%1/2024 %2:%3 AM")
+                                      .arg(1 + i % 28)
+                                      .arg(1 + i % 11, 2, 10, QChar(u'0'))
+                                      .arg(i % 60, 2, 10, QChar(u'0')));
+            Globals::m_ReminderItems->Add(item);
+        }
+    }
+    ~TimerBenchEnv() {
+        Globals::m_ReminderItems.reset();
+        platform::Env::Install(nullptr);
+    }
+
+    FixedClock clock;
+    platform::LocaleDates dates{QLocale(QLocale::English, QLocale::UnitedStates)};
+    platform::ObjectRegistry objects;
+    platform::LocalDataFiles files;
+    NoSettings settings;
+    platform::Env env;
+    QTemporaryDir folder;
+    host::EngineLog log;
+    std::shared_ptr<host::HxGlobal> global;
+};
+
+TimerBenchEnv& Shared() {
+    static TimerBenchEnv instance;
+    return instance;
+}
+
+void BM_GetNextReminder(benchmark::State& state) {
+    Shared();
+    for (auto _ : state) benchmark::DoNotOptimize(RemindTimer::GetNextReminder());
+    state.SetItemsProcessed(state.iterations() * kReminders);
+}
+BENCHMARK(BM_GetNextReminder)->Unit(benchmark::kMillisecond);
+
+// The first pass after every due date changed (after loading the data file,
+// or after every reminder was snoozed): each date is parsed and formatted.
+void BM_GetNextReminder_AllDatesNew(benchmark::State& state) {
+    Shared();
+    auto& reminders = *Globals::m_ReminderItems;
+    bool withSeconds = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        withSeconds = !withSeconds;
+        for (qint32 i = 1; i <= reminders.Count(); ++i) {
+            auto item = reminders.Item(i);
+            QString text = item->ReminderDateText();
+            text = withSeconds ? text.replace(" AM", ":00 AM") : text.replace(":00 AM", " AM");
+            item->setReminderDate(text);
+        }
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(RemindTimer::GetNextReminder());
+    }
+    state.SetItemsProcessed(state.iterations() * kReminders);
+}
+BENCHMARK(BM_GetNextReminder_AllDatesNew)->Unit(benchmark::kMillisecond);
+
+void BM_DisplayOverdueReminders_NoneDue(benchmark::State& state) {
+    Shared();
+    for (auto _ : state) RemindTimer::DisplayOverdueReminders();
+    state.SetItemsProcessed(state.iterations() * kReminders);
+}
+BENCHMARK(BM_DisplayOverdueReminders_NoneDue)->Unit(benchmark::kMillisecond);
+
+}  // namespace
