@@ -1,0 +1,10 @@
+#include "windows/AddinWindows.h"
+
+#include "windows/alarm/AlarmWindows.h"
+
+void InstallAddinWindows() {
+    // Never destroyed: the library stays loaded for the life of the process,
+    // and its windows must not be deleted after the application object.
+    static AlarmWindows* const alarms = new AlarmWindows;
+    WindowSeams::Install(alarms);
+}

@@ -1,0 +1,41 @@
+#include "windows/alarm/AlarmWindows.h"
+
+#include "platform/Env.h"
+
+AlarmWindows::~AlarmWindows() {
+    delete m_shared;
+    for (const QPointer<frmRemind>& window : m_opened) delete window;
+}
+
+void AlarmWindows::ShowNew(const std::shared_ptr<engine::IEngine>& engine,
+                           const std::shared_ptr<CReminderItem>& reminder) {
+    // Forget the windows already gone.
+    std::erase_if(m_opened, [](const QPointer<frmRemind>& window) { return window.isNull(); });
+    auto* window = new frmRemind;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    m_opened.emplace_back(window);
+    window->setEngine(engine);
+    window->setMyReminderInstance(reminder);
+    window->show();
+}
+
+void AlarmWindows::ShowShared(const std::shared_ptr<engine::IEngine>& engine,
+                              const std::shared_ptr<CReminderItem>& reminder) {
+    if (!m_shared)
+        m_shared = new frmRemind;
+    if (m_shared->IsLoaded()) {
+        if (m_shared->MyReminderInstance() == reminder) {
+            platform::Windows().SetForegroundWindow(m_shared);
+            return;
+        }
+        m_shared->close();
+    }
+    m_shared->setEngine(engine);
+    m_shared->setMyReminderInstance(reminder);
+    m_shared->show();
+}
+
+void AlarmWindows::UnloadShared() {
+    if (m_shared && m_shared->IsLoaded())
+        m_shared->close();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QPointer>
+#include <vector>
+
+#include "schedule/WindowSeams.h"
+#include "windows/alarm/frmRemind.h"
+
+// The single-reminder alarm windows the alarm timer opens: a new window per
+// overdue reminder (each deleted once closed), or the one shared window.
+class AlarmWindows : public RemindWindows {
+public:
+    AlarmWindows() = default;
+    // Deletes the windows still open without unloading them (nothing is
+    // saved): the owner is going away.
+    ~AlarmWindows() override;
+    AlarmWindows(const AlarmWindows&) = delete;
+    AlarmWindows& operator=(const AlarmWindows&) = delete;
+
+    // A new window for the reminder, shown modeless.
+    void ShowNew(const std::shared_ptr<engine::IEngine>& engine,
+                 const std::shared_ptr<CReminderItem>& reminder) override;
+
+    // The shared window for the reminder. Already open for that very
+    // reminder, it is only brought to the front (what the user typed stays).
+    // Open for another reminder, it is unloaded first (saving and notifying
+    // as every close does; that reminder is left as it was) and loaded
+    // again for the new one: a window must never show one reminder while
+    // its buttons act on another.
+    void ShowShared(const std::shared_ptr<engine::IEngine>& engine,
+                    const std::shared_ptr<CReminderItem>& reminder) override;
+
+    // Closes the shared window when it is loaded, which unloads it.
+    void UnloadShared() override;
+
+    // The shared window; null until first used.
+    frmRemind* Shared() const { return m_shared; }
+
+private:
+    QPointer<frmRemind> m_shared;
+    std::vector<QPointer<frmRemind>> m_opened;
+};
