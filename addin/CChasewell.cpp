@@ -65,7 +65,7 @@ qint32 CChasewell::HxShutdown() {
             platform::Windows().SetForegroundWindow(list.Widget());
             platform::Windows().SendKeys(list.Widget(), QStringLiteral("%x"), true);
         }
-        WindowSeams::Remind().UnloadShared();
+        WindowSeams::Remind().UnloadAll();
         WindowSeams::RemindMultiple().Unload();
         list.Unload();
         RemindTimer::KillTimer();

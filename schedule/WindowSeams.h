@@ -22,8 +22,10 @@ public:
                          const std::shared_ptr<CReminderItem>&) {}
     virtual void ShowShared(const std::shared_ptr<engine::IEngine>&,
                             const std::shared_ptr<CReminderItem>&) {}
-    // Unloads the shared instance (it saves and notifies as it closes).
-    virtual void UnloadShared() {}
+    // Unloads every alarm window, the shared one and those opened one per
+    // reminder (each saves and notifies as it closes): none may outlive the
+    // add-in's collection.
+    virtual void UnloadAll() {}
 };
 
 // The grouped alarm window (one shared instance).

@@ -81,10 +81,23 @@ void CReminderItems::Remove(const Reminder& reminderItem) {
     engine::TrappedSteps(kRemoveSource, 1, [&](engine::Steps& steps) {
         steps.Begin(2);
         const qint32 count = Count();
+        steps.Begin(4);
+        const CReminderItem& wanted = platform::Deref(given);
+        // The very reminder first, when it is in the list: the alarm window
+        // passes the one it shows, and a later reminder that merely matches
+        // it (same address, a subject containing its subject) must not be
+        // removed in its place while the dismissed one stays.
+        const auto very = std::find(m_Items.begin(), m_Items.end(), given);
+        if (very != m_Items.end()) {
+            steps.Begin(6);
+            m_Items.erase(very);
+            steps.Begin(8);
+            m_Dirty = true;
+            return;
+        }
         for (qint32 index = count; index >= 1; --index) {
             steps.Begin(4);
             const Reminder& item = m_Items[static_cast<size_t>(index - 1)];
-            const CReminderItem& wanted = platform::Deref(given);
             if (!IsSame(item->EmailAddress(), wanted.EmailAddress(), false))
                 continue;
             if (!IsSame(item->Subject(), wanted.Subject(), true))

@@ -104,11 +104,17 @@ TEST_F(MatchingTest, SubjectsThatAreOnlyPrefixesMatchEachOther) {
     EXPECT_EQ(Notes(), QStringList({"first", "third", "fourth"}));
 }
 
-TEST_F(MatchingTest, RemoveTakesTheLastMatchOfTheGivenReminder) {
+TEST_F(MatchingTest, RemoveTakesTheVeryReminderOrElseTheLastMatch) {
     items.SaveData();
+    // "third" matches "first" too, but the very reminder given goes.
     items.Remove(items.Item(1));
-    EXPECT_EQ(Notes(), QStringList({"first", "second", "fourth"}));
+    EXPECT_EQ(Notes(), QStringList({"second", "third", "fourth"}));
     EXPECT_TRUE(items.Dirty());
+
+    // A reminder not in the list removes the last one that matches it.
+    items.Add(MakeReminder("pat.jones@example.com", "Budget", "fifth"));
+    items.Remove(MakeReminder("PAT.JONES@example.com", "Budget"));
+    EXPECT_EQ(Notes(), QStringList({"second", "third", "fourth"}));
 
     items.SaveData();
     items.Remove(MakeReminder("nobody@example.com", "Budget"));

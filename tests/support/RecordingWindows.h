@@ -21,7 +21,7 @@ struct RecordingRemind : RemindWindows {
                     const std::shared_ptr<CReminderItem>& item) override {
         events << "ShowShared " + item->EmailAddress();
     }
-    void UnloadShared() override { events << "UnloadRemind"; }
+    void UnloadAll() override { events << "UnloadRemind"; }
     QStringList& events;
 };
 

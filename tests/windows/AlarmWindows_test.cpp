@@ -51,6 +51,13 @@ TEST_F(AlarmWindowsTest, IndividualModeOpensANewWindowPerOverdueReminder) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(OpenAlarms().size(), 1);
+
+    // Shutting down closes the windows opened per reminder too, each saving
+    // and notifying while the collection is still there.
+    alarms.UnloadAll();
+    EXPECT_TRUE(OpenAlarms().isEmpty());
+    EXPECT_EQ(log.TraceMessages("frmRemind.Form_Unload").size(), 2u);
+    EXPECT_TRUE(log.Errors().empty());
 }
 
 TEST_F(AlarmWindowsTest, GroupedModeShowsTheSharedWindowForTheOneOverdueReminder) {
@@ -71,10 +78,10 @@ TEST_F(AlarmWindowsTest, GroupedModeShowsTheSharedWindowForTheOneOverdueReminder
     EXPECT_EQ(env.windows.foreground.size(), 2u);
 
     // Unloading it runs the unload; the window is kept for the next alarm.
-    alarms.UnloadShared();
+    alarms.UnloadAll();
     EXPECT_FALSE(alarms.Shared()->isVisible());
     EXPECT_EQ(log.TraceMessages("frmRemind.Form_Unload").size(), 1u);
-    alarms.UnloadShared();
+    alarms.UnloadAll();
     EXPECT_EQ(log.TraceMessages("frmRemind.Form_Unload").size(), 1u);
 }
 

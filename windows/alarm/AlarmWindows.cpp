@@ -1,5 +1,7 @@
 #include "windows/alarm/AlarmWindows.h"
 
+#include <utility>
+
 #include "platform/Env.h"
 
 AlarmWindows::~AlarmWindows() {
@@ -35,7 +37,12 @@ void AlarmWindows::ShowShared(const std::shared_ptr<engine::IEngine>& engine,
     m_shared->show();
 }
 
-void AlarmWindows::UnloadShared() {
+void AlarmWindows::UnloadAll() {
     if (m_shared && m_shared->IsLoaded())
         m_shared->close();
+    // Closing deletes these windows; work on a copy of the list.
+    const std::vector<QPointer<frmRemind>> opened = std::exchange(m_opened, {});
+    for (const QPointer<frmRemind>& window : opened)
+        if (window && window->IsLoaded())
+            window->close();
 }

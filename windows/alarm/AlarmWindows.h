@@ -30,8 +30,10 @@ public:
     void ShowShared(const std::shared_ptr<engine::IEngine>& engine,
                     const std::shared_ptr<CReminderItem>& reminder) override;
 
-    // Closes the shared window when it is loaded, which unloads it.
-    void UnloadShared() override;
+    // Closes every loaded alarm window, the shared one and those opened per
+    // reminder, which unloads each (saving and notifying). The add-in calls
+    // it while shutting down, before it releases the collection.
+    void UnloadAll() override;
 
     // The shared window; null until first used.
     frmRemind* Shared() const { return m_shared; }
