@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "platform/FileErrors.h"
 #include "platform/RuntimeError.h"
 
 namespace platform {
@@ -11,27 +12,6 @@ namespace platform {
 namespace {
 
 constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-
-// Why a file could not be opened for reading.
-RuntimeError ReadFailure(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return RuntimeError::FileNotFound();
-    if (!info.isReadable())
-        return RuntimeError::PermissionDenied();
-    return RuntimeError::DeviceIOError();
-}
-
-// Why a file could not be created or replaced.
-RuntimeError WriteFailure(const QString& path) {
-    const QFileInfo file(path);
-    const QFileInfo folder(file.absolutePath());
-    if (!folder.exists() || !folder.isDir())
-        return RuntimeError::PathNotFound();
-    if (!folder.isWritable() || (file.exists() && !file.isWritable()))
-        return RuntimeError::PermissionDenied();
-    return RuntimeError::DeviceIOError();
-}
 
 std::unique_ptr<QSaveFile> OpenForReplacing(const QString& path) {
     auto file = std::make_unique<QSaveFile>(path);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/FileErrors.h"
 #include "platform/RuntimeError.h"
 
 namespace platform {
@@ -153,17 +154,6 @@ bool ValidKey(const QString& name) {
 bool ValidAppName(const QString& name) {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
            !name.contains(u'/') && !name.contains(u'\\') && !name.contains(QChar(0));
-}
-
-// Why a file or folder could not be written, in the runtime's terms.
-RuntimeError WriteFailure(const QString& path) {
-    const QFileInfo file(path);
-    const QFileInfo folder(file.absolutePath());
-    if (!folder.exists() || !folder.isDir())
-        return RuntimeError::PathNotFound();
-    if (!folder.isWritable() || (file.exists() && !file.isWritable()))
-        return RuntimeError::PermissionDenied();
-    return RuntimeError::DeviceIOError();
 }
 
 }  // namespace

@@ -48,20 +48,33 @@ qint32 HxEngine::Record(CommandRecord record) {
     return 0;
 }
 
-qint32 HxEngine::AddInspectorButton(engine::IModuleAPI& module, qint32 id, qint32 faceId,
-                                    const QString& longText, bool flag,
-                                    const std::shared_ptr<client::Inspector>& inspector,
-                                    const QString& registryName, const QString& shortText) {
+namespace {
+
+// What every kind of command records.
+CommandRecord NewCommand(CommandKind kind, engine::IModuleAPI& module, platform::ObjectRef window,
+                         qint32 id, qint32 faceId, const QString& longText,
+                         const QString& shortText, const QString& registryName) {
     CommandRecord record;
-    record.kind = CommandKind::InspectorButton;
+    record.kind = kind;
     record.module = &module;
-    record.window = inspector;
+    record.window = std::move(window);
     record.id = id;
     record.faceId = faceId;
     record.longText = longText;
     record.shortText = shortText;
-    record.flag = flag;
     record.registryName = registryName;
+    return record;
+}
+
+}  // namespace
+
+qint32 HxEngine::AddInspectorButton(engine::IModuleAPI& module, qint32 id, qint32 faceId,
+                                    const QString& longText, bool flag,
+                                    const std::shared_ptr<client::Inspector>& inspector,
+                                    const QString& registryName, const QString& shortText) {
+    CommandRecord record = NewCommand(CommandKind::InspectorButton, module, inspector, id, faceId,
+                                      longText, shortText, registryName);
+    record.flag = flag;
     return Record(std::move(record));
 }
 
@@ -70,16 +83,9 @@ qint32 HxEngine::AddInspectorMenuItem(engine::IModuleAPI& module, qint32 id, qin
                                       const std::shared_ptr<client::Inspector>& inspector,
                                       const QString& registryName, const QString& shortText,
                                       const QString& extra) {
-    CommandRecord record;
-    record.kind = CommandKind::InspectorMenuItem;
-    record.module = &module;
-    record.window = inspector;
-    record.id = id;
-    record.faceId = faceId;
-    record.longText = longText;
-    record.shortText = shortText;
+    CommandRecord record = NewCommand(CommandKind::InspectorMenuItem, module, inspector, id, faceId,
+                                      longText, shortText, registryName);
     record.menuCaption = menuCaption;
-    record.registryName = registryName;
     record.extra = extra;
     return Record(std::move(record));
 }
@@ -88,16 +94,9 @@ qint32 HxEngine::AddExplorerButton(engine::IModuleAPI& module, qint32 id, qint32
                                    const QString& longText, bool flag,
                                    const std::shared_ptr<client::Explorer>& explorer,
                                    const QString& registryName, const QString& shortText) {
-    CommandRecord record;
-    record.kind = CommandKind::ExplorerButton;
-    record.module = &module;
-    record.window = explorer;
-    record.id = id;
-    record.faceId = faceId;
-    record.longText = longText;
-    record.shortText = shortText;
+    CommandRecord record = NewCommand(CommandKind::ExplorerButton, module, explorer, id, faceId,
+                                      longText, shortText, registryName);
     record.flag = flag;
-    record.registryName = registryName;
     return Record(std::move(record));
 }
 
