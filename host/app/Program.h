@@ -8,12 +8,16 @@
 namespace host::app {
 
 struct ProgramOptions {
-    // Where the data file and the log live; ends in a separator.
+    // Where the data file, the log and the mailbox live; ends in a separator.
     QString dataFolder;
-    // Print to the terminal instead of showing a window.
+    // Print what the add-in loaded and added to the terminal, then stop.
     bool print = false;
     // The add-in library to load.
     QString modulePath;
+    // An existing Maildir tree to open instead of the data folder's mailbox.
+    QString maildir;
+    // A script to perform instead of waiting for a user (see ScriptRunner).
+    QString script;
 };
 
 // Reads the command line. On --help or an error, fills message (the usage,
@@ -22,10 +26,11 @@ struct ProgramOptions {
 std::optional<ProgramOptions> ParseArguments(const QStringList& arguments, QString& message,
                                              int& exitCode);
 
-// Runs the program: loads the add-in through its exported factory, starts it
-// in the substitute engine over the sample mailbox, opens an explorer (which
-// loads the user's reminders), shows what the add-in loaded and added, and
-// shuts the add-in down. Returns the exit code.
+// Runs the program: opens the mailbox (seeding the sample one on first
+// start), loads the add-in through its exported factory, starts it in the
+// substitute engine and opens the main window; then, by the options, prints
+// the startup report, performs the script, or runs until the main window
+// closes. Shuts the add-in down at the end. Returns the exit code.
 int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err);
 
 }  // namespace host::app

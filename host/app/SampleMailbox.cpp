@@ -18,10 +18,14 @@ std::shared_ptr<HostMailItem> Message(MailModel& model, const QString& from, con
 
 }  // namespace
 
-void SeedSampleMailbox(MailModel& model) {
-    const QString me = model.UserAddress();
+void SeedSampleDirectory(MailModel& model) {
     model.Directory().Add("/o=Example/ou=Exchange/cn=Recipients/cn=lee.wong",
                           "lee.wong@example.com");
+}
+
+void SeedSampleMailbox(MailModel& model) {
+    const QString me = model.UserAddress();
+    SeedSampleDirectory(model);
     const QDateTime now = platform::Now();
     auto inbox = model.DefaultFolder(client::olFolderInbox);
     auto sent = model.DefaultFolder(client::olFolderSentMail);

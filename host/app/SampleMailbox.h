@@ -12,4 +12,8 @@ namespace host::app {
 // holds a reply to one of the sent messages.
 void SeedSampleMailbox(MailModel& model);
 
+// The directory entry behind the sample's "EX" address. The directory is the
+// mail client's, not the mailbox's: it is filled on every start.
+void SeedSampleDirectory(MailModel& model);
+
 }  // namespace host::app

@@ -7,8 +7,9 @@
 int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-    const bool print =
-        arguments.contains("--print") || arguments.contains("--help") || arguments.contains("-h");
+    // These need no screen: they print, or perform a script without a user.
+    const bool print = arguments.contains("--print") || arguments.contains("--script") ||
+                       arguments.contains("--help") || arguments.contains("-h");
     const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") &&
                            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
                            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
@@ -16,11 +17,11 @@ int main(int argc, char** argv) {
         if (!print) {
             std::fputs(
                 "No display is available. Run it offscreen and print to the terminal instead: "
-                "QT_QPA_PLATFORM=offscreen chasewell --print\n",
+                "QT_QPA_PLATFORM=offscreen chasewell --print (or --script FILE to perform a "
+                "script)\n",
                 stderr);
             return 1;
         }
-        // Printing needs no screen.
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication application(argc, argv);

@@ -23,12 +23,14 @@ void Erase(std::vector<std::shared_ptr<T>>& list, const std::shared_ptr<T>& valu
 
 }  // namespace
 
-std::shared_ptr<MailModel> MailModel::CreateEmpty() {
-    return std::shared_ptr<MailModel>(new MailModel());
+std::shared_ptr<MailModel> MailModel::CreateEmpty(FolderIdMaker folderIds) {
+    auto model = std::shared_ptr<MailModel>(new MailModel());
+    model->m_folderIds = std::move(folderIds);
+    return model;
 }
 
-std::shared_ptr<MailModel> MailModel::Create() {
-    auto model = CreateEmpty();
+std::shared_ptr<MailModel> MailModel::Create(FolderIdMaker folderIds) {
+    auto model = CreateEmpty(std::move(folderIds));
     auto root = model->AddStore(kRootFolderName);
     struct Layout {
         const char* name;
@@ -73,15 +75,29 @@ QString MailModel::NewId() {
            QUuid::createUuid().toString(QUuid::Id128).left(8).toUpper();
 }
 
+QString MailModel::MadeId(const QString& key) const {
+    if (m_folderIds) {
+        const QString id = m_folderIds(key);
+        if (!id.isEmpty() && !FindFolder(id) && !StoreRootFor(id))
+            return id;
+    }
+    return NewId();
+}
+
+QString MailModel::KeyOf(const std::shared_ptr<HostFolder>& folder) {
+    const auto parent = folder->ParentFolder();
+    return parent ? KeyOf(parent) + '/' + folder->Name() : folder->Name();
+}
+
 void MailModel::TakeFolderId(const QString& entryId, const std::shared_ptr<HostFolder>& folder) {
     m_folders.insert(entryId, folder);
 }
 
 std::shared_ptr<HostFolder> MailModel::AddStore(const QString& rootName, const QString& storeId) {
-    const QString id = storeId.isEmpty() ? NewId() : storeId;
+    const QString id = storeId.isEmpty() ? MadeId("store/" + rootName) : storeId;
     if (StoreRootFor(id))
         throw std::invalid_argument("A store with that id exists already");
-    auto root = std::make_shared<HostFolder>(NewId(), id, rootName, client::olMailItem,
+    auto root = std::make_shared<HostFolder>(MadeId(rootName), id, rootName, client::olMailItem,
                                              std::weak_ptr<HostFolder>());
     m_stores.push_back(root);
     TakeFolderId(root->EntryID(), root);
@@ -93,7 +109,7 @@ std::shared_ptr<HostFolder> MailModel::AddFolder(const std::shared_ptr<HostFolde
                                                  const QString& entryId) {
     if (!OwnFolder(parent))
         throw std::invalid_argument("The parent folder is not of this model");
-    const QString id = entryId.isEmpty() ? NewId() : entryId;
+    const QString id = entryId.isEmpty() ? MadeId(KeyOf(parent) + '/' + name) : entryId;
     if (FindFolder(id) || StoreRootFor(id))
         throw std::invalid_argument("A folder with that entry id exists already");
     auto folder =
@@ -174,13 +190,18 @@ void MailModel::File(const std::shared_ptr<HostFolder>& folder,
     state.m_folder = folder;
     folder->m_items.push_back(item);
     m_filedItems.insert(id, item);
+    if (onFiled)
+        onFiled(folder, item);
 }
 
 void MailModel::Deliver(const std::shared_ptr<HostFolder>& folder,
-                        const std::shared_ptr<client::ItemObject>& item) {
-    File(folder, item);
-    if (auto* mail = dynamic_cast<HostMailItem*>(item.get()); mail && !mail->SentOn().isValid())
+                        const std::shared_ptr<client::ItemObject>& item, const QString& entryId) {
+    // The send time is set first, so that a mailbox on disk stores it; an
+    // item that cannot be filed (it is in a folder already) is left alone.
+    if (auto* mail = dynamic_cast<HostMailItem*>(item.get());
+        mail && !mail->SentOn().isValid() && !mail->Folder())
         mail->setSentOn(platform::Now());
+    File(folder, item, entryId);
     RaiseItemAdded(folder, item);
 }
 
@@ -192,6 +213,8 @@ bool MailModel::Remove(const std::shared_ptr<client::ItemObject>& item) {
     Erase(folder->m_items, item);
     state.m_folder.reset();
     m_filedItems.remove(state.m_entryId);
+    if (onRemoved)
+        onRemoved(folder, item);
     return true;
 }
 

@@ -39,9 +39,18 @@ public:
     // "Personal Folders" (mail) holding "Deleted Items", "Inbox", "Outbox",
     // "Sent Items", "Drafts" (mail, all empty), "Calendar" (appointments) and
     // "Contacts" (contacts), each the default folder of its type.
-    static std::shared_ptr<MailModel> Create();
+    //
+    // folderIds, when given, makes the ids of stores and folders given none,
+    // from a key naming them: "store/<root name>" for a store's StoreID,
+    // "<root name>" for its root folder, "<parent key>/<name>" for a folder
+    // ("Personal Folders/Inbox"). A mailbox kept on disk passes one so that
+    // ids kept from an earlier run (a reminder's StoreId) still name the same
+    // folders. A made id already in use is replaced by a random one. Without
+    // it, ids are random.
+    using FolderIdMaker = std::function<QString(const QString& key)>;
+    static std::shared_ptr<MailModel> Create(FolderIdMaker folderIds = nullptr);
     // A model without any store.
-    static std::shared_ptr<MailModel> CreateEmpty();
+    static std::shared_ptr<MailModel> CreateEmpty(FolderIdMaker folderIds = nullptr);
 
     // The error of a look-up that finds nothing:
     // "The operation failed.  An object could not be found."
@@ -83,10 +92,12 @@ public:
     // folder of another model, or an entry id another filed item has.
     void File(const std::shared_ptr<HostFolder>& folder,
               const std::shared_ptr<client::ItemObject>& item, const QString& entryId = QString());
-    // An item arrives in a folder: File, then the item-added event. A mail
-    // item that has no send time gets the current time.
+    // An item arrives in a folder: File (with entryId, as there), then the
+    // item-added event. A mail item that has no send time gets the current
+    // time.
     void Deliver(const std::shared_ptr<HostFolder>& folder,
-                 const std::shared_ptr<client::ItemObject>& item);
+                 const std::shared_ptr<client::ItemObject>& item,
+                 const QString& entryId = QString());
     // Takes an item out of its folder; false when it was in none.
     bool Remove(const std::shared_ptr<client::ItemObject>& item);
     // Saves an item: one in no folder is filed in the default drafts folder
@@ -141,10 +152,25 @@ public:
     // Answers Cancel: true stops the send.
     std::function<bool(const std::shared_ptr<HostMailItem>&)> onItemSend;
 
+    // ---- Storage hooks: where a mailbox on disk follows the model. Called
+    // after every File (before any item-added event, so the item is stored
+    // by the time a module sees it) and after every Remove that took an item
+    // out of a folder, with the folder it was in.
+    std::function<void(const std::shared_ptr<HostFolder>&,
+                       const std::shared_ptr<client::ItemObject>&)>
+        onFiled;
+    std::function<void(const std::shared_ptr<HostFolder>&,
+                       const std::shared_ptr<client::ItemObject>&)>
+        onRemoved;
+
 private:
     MailModel() = default;
 
     static QString NewId();
+    // The made id for key when there is a maker and the id is free; else a
+    // random one.
+    QString MadeId(const QString& key) const;
+    static QString KeyOf(const std::shared_ptr<HostFolder>& folder);
     void TakeFolderId(const QString& entryId, const std::shared_ptr<HostFolder>& folder);
     HostItemBase& OwnItem(const std::shared_ptr<client::ItemObject>& item) const;
     bool OwnFolder(const std::shared_ptr<HostFolder>& folder) const;
@@ -161,6 +187,7 @@ private:
     std::vector<std::shared_ptr<HostExplorer>> m_explorers;  // last = active
     std::vector<std::shared_ptr<HostInspector>> m_inspectors;
     std::weak_ptr<HostApplication> m_application;
+    FolderIdMaker m_folderIds;
 };
 
 }  // namespace host

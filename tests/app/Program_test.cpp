@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
+#include <QDir>
 #include <QFile>
-#include <QPlainTextEdit>
-#include <QTreeWidget>
 
 #include "host/app/Program.h"
-#include "host/app/StartupWindow.h"
 #include "tests/support/FakeEnv.h"
 
 namespace {
@@ -99,22 +97,58 @@ TEST_F(ProgramTest, ArgumentsAreCheckedWithUsage) {
     EXPECT_TRUE(result.err.startsWith("--data-folder needs a value."));
 }
 
-TEST_F(ProgramTest, TheWindowListsWhatTheReportHolds) {
-    host::app::StartupReport report;
-    report.dataFile = "/data/ChasewellData.txt";
-    report.reminders.push_back(
-        {"pat@example.com", "Budget", "3/4/2024 09:15 AM", "3/9/2024 08:00 AM", ""});
-    report.commands.push_back(
-        {"Inspector", 3, "Send With Reminder", "Send with Chasewell", "&Actions"});
-    host::app::StartupWindow window(report);
-    auto* reminders = window.findChild<QTreeWidget*>("treeReminders");
-    ASSERT_NE(reminders, nullptr);
-    ASSERT_EQ(reminders->topLevelItemCount(), 1);
-    EXPECT_EQ(reminders->topLevelItem(0)->text(1), "Budget");
-    auto* commands = window.findChild<QTreeWidget*>("treeCommands");
-    ASSERT_EQ(commands->topLevelItemCount(), 1);
-    EXPECT_EQ(commands->topLevelItem(0)->text(4), "&Actions");
-    EXPECT_EQ(window.findChild<QPlainTextEdit*>("txtProblems")->toPlainText(), "None.");
+int FilesIn(const QString& dir) {
+    return static_cast<int>(QDir(dir).entryList(QDir::Files).size());
+}
+
+TEST_F(ProgramTest, TheFirstStartSeedsTheSampleMailboxOnDiskAndASecondStartKeepsIt) {
+    ASSERT_EQ(RunWith({"--print", "--data-folder", folder.Path()}).exitCode, 0);
+    const QString mail = folder.File("Mail/");
+    EXPECT_EQ(FilesIn(mail + "Sent Items/cur"), 3);
+    EXPECT_EQ(FilesIn(mail + "Inbox/cur"), 2);
+    EXPECT_EQ(FilesIn(mail + "Projects/cur"), 1);
+    EXPECT_TRUE(QDir(mail + "Drafts/tmp").exists());
+    // Not seeded twice; nothing lost.
+    ASSERT_EQ(RunWith({"--print", "--data-folder", folder.Path()}).exitCode, 0);
+    EXPECT_EQ(FilesIn(mail + "Sent Items/cur"), 3);
+    EXPECT_EQ(FilesIn(mail + "Inbox/cur"), 2);
+    EXPECT_EQ(FilesIn(mail + "Projects/cur"), 1);
+}
+
+TEST_F(ProgramTest, AnExistingMaildirTreeIsOpenedOrItsAbsenceSaidPlainly) {
+    QDir().mkpath(folder.File("tree/INBOX/cur"));
+    Result result =
+        RunWith({"--print", "--data-folder", folder.Path(), "--maildir", folder.File("tree")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(QDir(folder.File("tree/Sent Items/cur")).exists());
+    // The data folder got no mailbox of its own.
+    EXPECT_FALSE(QDir(folder.File("Mail")).exists());
+    result = RunWith({"--print", "--data-folder", folder.Path(), "--maildir", folder.File("none")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, folder.File("none") +
+                              " holds no Maildir Inbox: expected INBOX/ or Inbox/, or cur/ and "
+                              "new/ in the folder itself.\n");
+}
+
+TEST_F(ProgramTest, AScriptStopsAtTheFirstLineThatDoesNotHoldAndSaysWhich) {
+    const QString script = folder.File("check.script");
+    QFile file(script);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        "# a comment\n\nexpect reminders 0\nexpect folder Inbox contains Welcome to "
+        "your new mailbox\nexpect reminders 3\nexpect reminders 0\n");
+    file.close();
+    Result result = RunWith({"--data-folder", folder.Path(), "--script", script});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, script + ":5: expect reminders 3\n  There are 0 reminders.\n");
+
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("frobnicate now\n");
+    file.close();
+    result = RunWith({"--data-folder", folder.Path(), "--script", script});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, script + ":1: frobnicate now\n  Unknown action.\n");
+    EXPECT_EQ(RunWith({"--script", folder.File("missing")}).exitCode, 3);
 }
 
 }  // namespace

@@ -280,4 +280,45 @@ TEST_F(MailModelTest, TheDirectoryResolvesExchangeAddressesWithoutRegardToCase) 
     EXPECT_EQ(directory.Resolve("/o=Example/ou=Exchange/cn=Recipients/cn=sam"), "");
 }
 
+TEST_F(MailModelTest, StorageHooksSeeEveryFilingBeforeItsEventAndEveryRealRemoval) {
+    std::vector<QString> seen;
+    model->onFiled = [&](const auto& folder, const auto& item) {
+        seen.push_back("filed " + folder->Name() + " " + item->Subject() + " " + item->EntryID());
+    };
+    model->onRemoved = [&](const auto& folder, const auto& item) {
+        seen.push_back("removed " + folder->Name() + " " + item->Subject());
+    };
+    model->onItemAdded = [&](const auto& folder, const auto&) {
+        seen.push_back("added " + folder->Name());
+    };
+    auto inbox = model->DefaultFolder(client::olFolderInbox);
+    auto mail = Mail("Hello");
+    // A message read from disk arrives under the id its file gives it.
+    model->Deliver(inbox, mail, "00000000ABCDEF0123456789");
+    EXPECT_TRUE(mail->SentOn().isValid());
+    EXPECT_TRUE(model->Remove(mail));
+    EXPECT_FALSE(model->Remove(mail));
+    EXPECT_EQ(seen, (std::vector<QString>{"filed Inbox Hello 00000000ABCDEF0123456789",
+                                          "added Inbox", "removed Inbox Hello"}));
+}
+
+TEST_F(MailModelTest, AFolderIdMakerGivesTheSameIdsToTheSameFoldersInEveryModel) {
+    auto maker = [](const QString& key) { return "ID:" + key; };
+    auto first = host::MailModel::Create(maker);
+    auto second = host::MailModel::Create(maker);
+    auto inbox = first->DefaultFolder(client::olFolderInbox);
+    EXPECT_EQ(inbox->EntryID(), "ID:Personal Folders/Inbox");
+    EXPECT_EQ(inbox->StoreID(), "ID:store/Personal Folders");
+    EXPECT_EQ(first->StoreRoots().front()->EntryID(), "ID:Personal Folders");
+    EXPECT_EQ(second->DefaultFolder(client::olFolderInbox)->EntryID(), inbox->EntryID());
+    // A second folder of the same name still gets an id of its own.
+    auto projects = first->AddFolder(first->StoreRoots().front(), "Projects");
+    auto again = first->AddFolder(first->StoreRoots().front(), "Projects");
+    EXPECT_EQ(projects->EntryID(), "ID:Personal Folders/Projects");
+    EXPECT_NE(again->EntryID(), projects->EntryID());
+    // Without a maker, ids differ between models.
+    EXPECT_NE(host::MailModel::Create()->DefaultFolder(client::olFolderInbox)->EntryID(),
+              model->DefaultFolder(client::olFolderInbox)->EntryID());
+}
+
 }  // namespace

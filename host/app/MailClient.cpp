@@ -1,0 +1,162 @@
+#include "host/app/MailClient.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QLineEdit>
+
+#include "host/app/ComposeWindow.h"
+#include "host/app/MainWindow.h"
+#include "host/app/SampleMailbox.h"
+#include "host/engine/MailConnection.h"
+
+namespace host::app {
+
+namespace {
+
+// Folder ids follow the folders' names, so that ids the add-in kept from an
+// earlier run (a reminder's StoreId) name the same folders in this one.
+QString StableFolderId(const QString& key) {
+    return QStringLiteral("00000000") +
+           QString::fromLatin1(
+               QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Md5).toHex().toUpper());
+}
+
+}  // namespace
+
+MailClient::MailClient() : m_model(MailModel::Create(StableFolderId)) {
+    m_mailbox = std::make_unique<maildir::MaildirMailbox>(m_model);
+    m_mailbox->onError = [this](const QString& text) { ShowProblem(text); };
+}
+
+MailClient::~MailClient() {
+    Stop();
+}
+
+bool MailClient::OpenMailbox(const MailboxChoice& choice, QString& error) {
+    m_global = std::make_shared<HxGlobal>(m_log, choice.dataFolder);
+    SeedSampleDirectory(*m_model);
+    if (!choice.maildir.isEmpty())
+        return m_mailbox->OpenTree(choice.maildir, error);
+    const QString root = choice.dataFolder + maildir::kMailFolderName;
+    // A new mailbox gets the sample messages, which then go to disk with it.
+    if (maildir::MaildirMailbox::IsNew(root))
+        SeedSampleMailbox(*m_model);
+    return m_mailbox->OpenOwn(root, error);
+}
+
+void MailClient::Start(std::shared_ptr<engine::IModuleAPI> module, bool show) {
+    m_engine = std::make_shared<HxEngine>(m_model->Application());
+    ConnectEngine(*m_model, m_engine);
+    // The windows follow the mailbox after the add-in has seen each change.
+    auto toModules = m_model->onItemAdded;
+    m_model->onItemAdded = [this, toModules](const auto& folder, const auto& item) {
+        if (toModules)
+            toModules(folder, item);
+        if (m_main && m_main->Explorer()->Folder() == folder)
+            m_main->Refresh();
+    };
+    auto toMailbox = m_model->onRemoved;
+    m_model->onRemoved = [this, toMailbox](const auto& folder, const auto& item) {
+        if (toMailbox)
+            toMailbox(folder, item);
+        if (m_main && m_main->Explorer()->Folder() == folder)
+            m_main->Refresh();
+    };
+    m_engine->onCommandAdded = [this](const CommandRecord& command) { CommandAdded(command); };
+    m_engine->onFailedCall = [this](const FailedCall& failed) {
+        ShowProblem(QStringLiteral("%1 failed: %2").arg(failed.member, failed.description));
+    };
+    m_log.onError = [this](const ErrorReportRecord& report) {
+        ShowProblem(QStringLiteral("%1: %2").arg(report.source, report.message));
+    };
+    m_started = true;
+    m_engine->StartModule(std::move(module));
+    auto explorer = m_model->OpenExplorer(m_model->DefaultFolder(client::olFolderInbox));
+    m_main = new MainWindow(*this, explorer);
+    m_main->setAttribute(Qt::WA_DeleteOnClose, false);
+    for (const auto& command : m_engine->CommandsOn(explorer)) m_main->AddCommand(command);
+    for (const QString& text : std::exchange(m_early, {})) m_main->ShowProblem(text);
+    if (show)
+        m_main->show();
+}
+
+void MailClient::CommandAdded(const CommandRecord& command) {
+    // Commands added while a window opens are drawn by the window itself.
+    if (m_main && command.window == m_main->Explorer()) {
+        m_main->AddCommand(command);
+        return;
+    }
+    for (auto* compose : m_compose)
+        if (command.window == compose->Inspector())
+            compose->AddCommand(command);
+}
+
+void MailClient::Stop() {
+    if (!m_started)
+        return;
+    m_started = false;
+    for (auto* compose : std::vector<ComposeWindow*>(m_compose)) delete compose;
+    m_compose.clear();
+    m_engine->Shutdown();
+    if (m_main) {
+        m_model->CloseExplorer(m_main->Explorer());
+        delete m_main;
+        m_main = nullptr;
+    }
+    DisconnectEngine(*m_model);
+    m_log.onError = nullptr;
+}
+
+ComposeWindow* MailClient::NewMessage() {
+    auto* window = new ComposeWindow(*this);
+    m_compose.push_back(window);
+    window->show();
+    window->activateWindow();
+    window->to()->setFocus();
+    return window;
+}
+
+void MailClient::Forget(ComposeWindow* window) {
+    m_compose.erase(std::remove(m_compose.begin(), m_compose.end(), window), m_compose.end());
+}
+
+bool MailClient::MakeReplyArrive(const std::shared_ptr<HostMailItem>& sent, QString& error) {
+    QString from;
+    auto recipients = sent->RecipientList();
+    for (qint32 i = 1; i <= recipients->Count() && from.isEmpty(); ++i) {
+        auto recipient = recipients->Item(i);
+        if (recipient->Type() == client::olBCC)
+            continue;
+        from =
+            recipient->AddressEntry() && recipient->AddressEntry()->Type() == kExchangeAddressType
+                ? m_model->Directory().Resolve(recipient->Address())
+                : recipient->Address();
+    }
+    if (from.isEmpty()) {
+        error = QStringLiteral("The message \"%1\" has no recipient who could reply.")
+                    .arg(sent->Subject());
+        return false;
+    }
+    auto reply = m_model->NewMailItem();
+    reply->setSender(HostAddressEntry::ForAddress(from));
+    reply->setSubject(QStringLiteral("RE: ") + sent->Subject());
+    reply->setBody(QStringLiteral("Thanks for your message; here is my answer.\n\n> ") +
+                   sent->Body().replace('\n', QStringLiteral("\n> ")));
+    reply->RecipientList()->AddRecipient(client::olTo, m_model->UserAddress());
+    m_model->Deliver(m_model->DefaultFolder(client::olFolderInbox), reply);
+    return true;
+}
+
+bool MailClient::Import(const std::shared_ptr<HostFolder>& folder, const QString& path,
+                        QString& error) {
+    return m_mailbox->Import(folder, path, error) != nullptr;
+}
+
+void MailClient::ShowProblem(const QString& text) {
+    if (m_main)
+        m_main->ShowProblem(text);
+    else
+        m_early << text;
+}
+
+}  // namespace host::app

@@ -1,0 +1,238 @@
+// GLib's headers use "signals" as a name, which Qt defines as a keyword: they
+// come first (the library is also built with QT_NO_KEYWORDS).
+#include <gmime/gmime.h>
+
+#include "host/maildir/MessageFile.h"
+
+#include <QTimeZone>
+
+#include "platform/Clock.h"
+#include "platform/Env.h"
+
+namespace host::maildir {
+
+namespace {
+
+void InitOnce() {
+    static const bool done = [] {
+        g_mime_init();
+        return true;
+    }();
+    (void)done;
+}
+
+// Owns one GObject reference.
+template <class T>
+struct Ref {
+    T* p = nullptr;
+    explicit Ref(T* object) : p(object) {}
+    ~Ref() {
+        if (p)
+            g_object_unref(p);
+    }
+    Ref(const Ref&) = delete;
+    Ref& operator=(const Ref&) = delete;
+};
+
+QString FromUtf8(const char* text) {
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+QString TypeWord(qint32 type) {
+    switch (type) {
+        case client::olCC:
+            return QStringLiteral("CC");
+        case client::olBCC:
+            return QStringLiteral("BCC");
+        default:
+            return QStringLiteral("To");
+    }
+}
+
+// Appends every mailbox of a list (groups are opened) as recipients.
+void AddAddresses(InternetAddressList* list, qint32 type, HostRecipients& recipients) {
+    if (!list)
+        return;
+    const int count = internet_address_list_length(list);
+    for (int i = 0; i < count; ++i) {
+        InternetAddress* address = internet_address_list_get_address(list, i);
+        if (INTERNET_ADDRESS_IS_GROUP(address)) {
+            AddAddresses(internet_address_group_get_members(INTERNET_ADDRESS_GROUP(address)), type,
+                         recipients);
+        } else if (INTERNET_ADDRESS_IS_MAILBOX(address)) {
+            const QString addr =
+                FromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address)))
+                    .trimmed();
+            if (!addr.isEmpty())
+                recipients.AddRecipient(type, addr);
+        }
+    }
+}
+
+QString FirstAddress(InternetAddressList* list) {
+    if (!list)
+        return QString();
+    const int count = internet_address_list_length(list);
+    for (int i = 0; i < count; ++i) {
+        InternetAddress* address = internet_address_list_get_address(list, i);
+        if (INTERNET_ADDRESS_IS_MAILBOX(address))
+            return FromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address)));
+    }
+    return QString();
+}
+
+// The first text/plain part, depth first; else the first text part of any
+// kind; else nothing.
+GMimeTextPart* FindText(GMimeObject* object, bool plainOnly) {
+    if (!object)
+        return nullptr;
+    if (GMIME_IS_MULTIPART(object)) {
+        GMimeMultipart* multipart = GMIME_MULTIPART(object);
+        const int count = g_mime_multipart_get_count(multipart);
+        for (int i = 0; i < count; ++i)
+            if (GMimeTextPart* found = FindText(g_mime_multipart_get_part(multipart, i), plainOnly))
+                return found;
+        return nullptr;
+    }
+    if (!GMIME_IS_TEXT_PART(object))
+        return nullptr;
+    GMimeContentType* type = g_mime_object_get_content_type(object);
+    if (plainOnly && type && !g_mime_content_type_is_type(type, "text", "plain"))
+        return nullptr;
+    return GMIME_TEXT_PART(object);
+}
+
+QDateTime FromGDateTime(GDateTime* date) {
+    const QDateTime utc = QDateTime::fromSecsSinceEpoch(g_date_time_to_unix(date), Qt::UTC);
+    return platform::ToWallClock(utc);
+}
+
+void MakeUnreadable(HostMailItem& item, const QString& fileName) {
+    item.setSubject(QStringLiteral("(unreadable message)"));
+    item.setBody(QStringLiteral("The file \"%1\" could not be read as a message.").arg(fileName));
+}
+
+}  // namespace
+
+ReadResult ReadMessage(const QByteArray& bytes, HostMailItem& item, const QString& fileName) {
+    InitOnce();
+    ReadResult result;
+    Ref<GMimeStream> stream(
+        g_mime_stream_mem_new_with_buffer(bytes.constData(), static_cast<size_t>(bytes.size())));
+    Ref<GMimeParser> parser(g_mime_parser_new_with_stream(stream.p));
+    g_mime_parser_set_format(parser.p, GMIME_FORMAT_MESSAGE);
+    Ref<GMimeMessage> message(
+        bytes.trimmed().isEmpty() ? nullptr : g_mime_parser_construct_message(parser.p, nullptr));
+    if (!message.p) {
+        result.readable = false;
+        result.hasDate = false;
+        MakeUnreadable(item, fileName);
+        return result;
+    }
+
+    item.setSubject(FromUtf8(g_mime_message_get_subject(message.p)));
+    const QString from = FirstAddress(g_mime_message_get_from(message.p));
+    if (!from.isEmpty())
+        item.setSender(HostAddressEntry::ForAddress(from));
+
+    auto recipients = item.RecipientList();
+    AddAddresses(g_mime_message_get_to(message.p), client::olTo, *recipients);
+    AddAddresses(g_mime_message_get_cc(message.p), client::olCC, *recipients);
+    AddAddresses(g_mime_message_get_bcc(message.p), client::olBCC, *recipients);
+    GMimeHeaderList* headers = g_mime_object_get_header_list(GMIME_OBJECT(message.p));
+    const int headerCount = g_mime_header_list_get_count(headers);
+    for (int i = 0; i < headerCount; ++i) {
+        GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
+        if (g_ascii_strcasecmp(g_mime_header_get_name(header), kDirectoryRecipientHeader) != 0)
+            continue;
+        const QString value = FromUtf8(g_mime_header_get_value(header)).simplified();
+        const int space = value.indexOf(' ');
+        if (space <= 0)
+            continue;
+        const QString word = value.left(space).toUpper();
+        const qint32 type = word == "CC"    ? client::olCC
+                            : word == "BCC" ? client::olBCC
+                                            : client::olTo;
+        const QString address = value.mid(space + 1).trimmed();
+        if (!address.isEmpty())
+            recipients->AddRecipient(type, address);
+    }
+
+    if (GDateTime* date = g_mime_message_get_date(message.p))
+        item.setSentOn(FromGDateTime(date));
+    else
+        result.hasDate = false;
+
+    GMimeObject* body = g_mime_message_get_mime_part(message.p);
+    GMimeTextPart* text = FindText(body, true);
+    if (!text)
+        text = FindText(body, false);
+    if (text) {
+        char* decoded = g_mime_text_part_get_text(text);
+        QString content = FromUtf8(decoded);
+        g_free(decoded);
+        content.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        item.setBody(content);
+    }
+    return result;
+}
+
+QByteArray WriteMessage(const HostMailItem& item) {
+    InitOnce();
+    Ref<GMimeMessage> message(g_mime_message_new(TRUE));
+    GMimeObject* object = GMIME_OBJECT(message.p);
+
+    if (auto sender = item.Sender())
+        g_mime_message_add_mailbox(message.p, GMIME_ADDRESS_TYPE_FROM, nullptr,
+                                   sender->Address().toUtf8().constData());
+    auto recipients = item.RecipientList();
+    for (qint32 i = 1; i <= recipients->Count(); ++i) {
+        auto recipient = recipients->Item(i);
+        auto entry = recipient->AddressEntry();
+        const QString address = recipient->Address();
+        if (entry && entry->Type() == kExchangeAddressType) {
+            const QString line = TypeWord(recipient->Type()) + ' ' + address;
+            g_mime_object_append_header(object, kDirectoryRecipientHeader,
+                                        line.toUtf8().constData(), "utf-8");
+            continue;
+        }
+        const GMimeAddressType type = recipient->Type() == client::olCC    ? GMIME_ADDRESS_TYPE_CC
+                                      : recipient->Type() == client::olBCC ? GMIME_ADDRESS_TYPE_BCC
+                                                                           : GMIME_ADDRESS_TYPE_TO;
+        g_mime_message_add_mailbox(message.p, type, nullptr, address.toUtf8().constData());
+    }
+    g_mime_message_set_subject(message.p, item.Subject().toUtf8().constData(), "utf-8");
+
+    // Send times are wall-clock values; the file says which offset they had.
+    const QDateTime wall = item.SentOn().isValid() ? item.SentOn() : platform::Now();
+    const QDateTime local(wall.date(), wall.time(), Qt::LocalTime);
+    GTimeZone* zone = g_time_zone_new_offset(local.offsetFromUtc());
+    GDateTime* date =
+        g_date_time_new(zone, wall.date().year(), wall.date().month(), wall.date().day(),
+                        wall.time().hour(), wall.time().minute(), wall.time().second());
+    g_mime_message_set_date(message.p, date);
+    g_date_time_unref(date);
+    g_time_zone_unref(zone);
+
+    char* id = g_mime_utils_generate_message_id("chasewell.localhost");
+    g_mime_message_set_message_id(message.p, id);
+    g_free(id);
+
+    GMimeTextPart* part = g_mime_text_part_new_with_subtype("plain");
+    QString body = item.Body();
+    if (!body.isEmpty() && !body.endsWith('\n'))
+        body += '\n';
+    g_mime_text_part_set_text(part, body.toUtf8().constData());
+    g_mime_part_set_content_encoding(
+        GMIME_PART(part),
+        g_mime_part_get_best_content_encoding(GMIME_PART(part), GMIME_ENCODING_CONSTRAINT_7BIT));
+    g_mime_message_set_mime_part(message.p, GMIME_OBJECT(part));
+    g_object_unref(part);
+
+    char* text = g_mime_object_to_string(object, nullptr);
+    QByteArray bytes(text);
+    g_free(text);
+    return bytes;
+}
+
+}  // namespace host::maildir

@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QStandardItemModel>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include "host/app/ComposeWindow.h"
+#include "host/app/MailClient.h"
+#include "host/app/MainWindow.h"
+#include "host/engine/ModuleLoader.h"
+#include "host/engine/Registration.h"
+#include "host/mailhelper/QxMAPIUtils.h"
+#include "platform/QtDialogs.h"
+#include "schedule/Globals.h"
+#include "schedule/RemindTimer.h"
+#include "store/CReminderItem.h"
+#include "store/CReminderItems.h"
+#include "tests/support/FakeEnv.h"
+
+namespace {
+
+using host::HostFolder;
+using host::HostMailItem;
+using host::app::ComposeWindow;
+using host::app::MailClient;
+using host::app::MainWindow;
+using testing_support::TempFolder;
+using testing_support::TestEnv;
+
+// The program's mail client over a fresh data folder (sample mailbox) with
+// the real add-in started in it, its windows hidden.
+class MailClientTest : public ::testing::Test {
+protected:
+    MailClientTest() {
+        QString error;
+        EXPECT_TRUE(client.OpenMailbox({folder.Path(), QString()}, error)) << error.toStdString();
+        host::RegisterEngineClasses(env.objects, client.Global(), client.Log());
+        host::RegisterMailHelperClasses(env.objects, client.Model());
+        client.Start(host::LoadModule(QCoreApplication::applicationDirPath() + "/libChasewell.so"),
+                     false);
+        // The add-in's send command presses Ctrl+Enter on the active window;
+        // here the keystroke is delivered as the system would deliver it.
+        env.windows.onKeys = [](QWidget* window, const QString& keys) {
+            platform::QtWindowEffects().SendKeys(window, keys, true);
+        };
+    }
+    ~MailClientTest() override {
+        client.Stop();
+        Globals::m_ReminderItems.reset();
+        Globals::m_Engine.reset();
+        RemindTimer::AlarmTimerId = 0;
+        RemindTimer::NextReminderTime.clear();
+    }
+
+    MainWindow& Main() { return *client.Main(); }
+    std::shared_ptr<HostFolder> Folder(qint32 type) { return client.Model()->DefaultFolder(type); }
+    QAction* Toolbar(const QString& caption) {
+        for (QAction* action : Main().toolBar()->actions())
+            if (action->text() == caption)
+                return action;
+        return nullptr;
+    }
+    void ClickFolder(const QString& name) {
+        auto found = Main().folderTree()->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+        ASSERT_EQ(found.size(), 1);
+        Main().folderTree()->setCurrentItem(found.front());
+    }
+    QStringList Column(int column) {
+        QStringList texts;
+        auto* model = Main().messageList()->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            texts << model->index(row, column).data().toString();
+        return texts;
+    }
+    QStringList SubjectsIn(const std::shared_ptr<HostFolder>& where) {
+        QStringList subjects;
+        for (const auto& item : where->Contents()) subjects << item->Subject();
+        return subjects;
+    }
+    ComposeWindow* Compose(const QString& to, const QString& subject) {
+        ComposeWindow* window = client.NewMessage();
+        QApplication::setActiveWindow(window);
+        window->to()->setText(to);
+        window->subject()->setText(subject);
+        return window;
+    }
+
+    TestEnv env;
+    TempFolder folder;
+    MailClient client;
+};
+
+TEST_F(MailClientTest, TheAddInsExplorerCommandsAreToolbarButtonsThatFollowTheirEnabledState) {
+    QAction* view = Toolbar("View Reminders");
+    QAction* add = Toolbar("Add Reminders");
+    ASSERT_NE(view, nullptr);
+    ASSERT_NE(add, nullptr);
+    EXPECT_EQ(view->toolTip(), "View Chasewell");
+    EXPECT_EQ(add->toolTip(), "Add Reminders To Emails");
+
+    // Folder switches reach the add-in, which enables Add Reminders only on
+    // a mail folder holding messages.
+    ClickFolder("Calendar");
+    EXPECT_EQ(Main().Explorer()->Folder(), Folder(client::olFolderCalendar));
+    EXPECT_FALSE(add->isEnabled());
+    ClickFolder("Sent Items");
+    EXPECT_TRUE(add->isEnabled());
+    ClickFolder("Personal Folders");
+    EXPECT_FALSE(add->isEnabled());
+}
+
+TEST_F(MailClientTest, TheListShowsTheFolderSortsDatesByValueAndSelectionReachesTheExplorer) {
+    ClickFolder("Sent Items");
+    EXPECT_EQ(Main().messageModel()->horizontalHeaderItem(MainWindow::ColumnFromTo)->text(), "To");
+    // The sample's sent messages are 3, 2 and 1 days old; newest first.
+    EXPECT_EQ(Column(MainWindow::ColumnSubject),
+              (QStringList{"Team offsite", "Budget 2025", "Quarterly figures"}));
+    // BCC recipients are not shown.
+    EXPECT_EQ(Column(MainWindow::ColumnFromTo).last(),
+              "pat.jones@example.com; sam.carter@example.com");
+    // A date that sorts wrongly as text (9 before 10) sorts by its value.
+    auto old = client.Model()->NewMailItem();
+    old->setSubject("Older");
+    old->setSentOn(platform::MakeDateTime(QDate(2009, 12, 31), QTime(9, 0)));
+    client.Model()->Deliver(Folder(client::olFolderSentMail), old);
+    Main().messageList()->sortByColumn(MainWindow::ColumnDate, Qt::AscendingOrder);
+    EXPECT_EQ(Column(MainWindow::ColumnSubject).first(), "Older");
+    EXPECT_EQ(Main()
+                  .messageModel()
+                  ->item(0, MainWindow::ColumnDate)
+                  ->data(MainWindow::kSortRole)
+                  .typeId(),
+              QMetaType::QDateTime);
+
+    Main().SelectSubjects({"Budget 2025", "Team offsite"});
+    QStringList selected;
+    for (const auto& item : Main().Explorer()->SelectedItems())
+        selected << std::dynamic_pointer_cast<HostMailItem>(item)->Subject();
+    selected.sort();
+    EXPECT_EQ(selected, (QStringList{"Budget 2025", "Team offsite"}));
+}
+
+TEST_F(MailClientTest, CtrlEnterSendsAndTheSentCopyIsFiledInSentItems) {
+    ComposeWindow* window = Compose("pat@example.com", "Plain send");
+    window->body()->setFocus();
+    platform::QtWindowEffects().SendKeys(window, "^{ENTER}", true);
+    EXPECT_TRUE(SubjectsIn(Folder(client::olFolderSentMail)).contains("Plain send"));
+    EXPECT_TRUE(client.ComposeWindows().empty() || !client.ComposeWindows().back()->isVisible());
+    // No reminder without the add-in's command.
+    EXPECT_EQ(Globals::m_ReminderItems->Count(), 0);
+}
+
+TEST_F(MailClientTest, SendWithReminderIsAButtonAndAnActionsItemAndMakesAReminderForTheSentCopy) {
+    ComposeWindow* window = Compose(
+        "pat@example.com; /o=Example/ou=Exchange/cn=Recipients/cn=lee.wong", "Contract renewal");
+    window->cc()->setText("sam@example.com");
+    auto* button = window->findChild<QAction*>("cmdSendWithReminder");
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), "Send With Reminder");
+    ASSERT_EQ(window->actionsMenu()->title(), "&Actions");
+    ASSERT_EQ(window->actionsMenu()->actions().size(), 1);
+    EXPECT_EQ(window->actionsMenu()->actions().front()->text(), "Send With Reminder");
+
+    button->trigger();
+    auto sent = Folder(client::olFolderSentMail);
+    ASSERT_TRUE(SubjectsIn(sent).contains("Contract renewal"));
+    QString sentId;
+    for (const auto& item : sent->Contents())
+        if (item->Subject() == "Contract renewal")
+            sentId = item->EntryID();
+    // One reminder per To recipient (the directory address as its Internet
+    // address), each naming the sent copy; nothing left in Drafts.
+    auto& reminders = *Globals::m_ReminderItems;
+    ASSERT_EQ(reminders.Count(), 2);
+    EXPECT_EQ(reminders.Item(1)->EmailAddress(), "pat@example.com");
+    EXPECT_EQ(reminders.Item(2)->EmailAddress(), "lee.wong@example.com");
+    EXPECT_EQ(reminders.Item(1)->EntryId(), sentId);
+    EXPECT_TRUE(Folder(host::kFolderDrafts)->Contents().empty());
+    EXPECT_TRUE(client.Log().Errors().empty());
+
+    // With automatic removal on, a reply from the first recipient ends that
+    // reminder.
+    env.settings.SaveSetting(host::kSettingsApplicationName, Globals::kSection, "Remove", "True");
+    ClickFolder("Sent Items");
+    Main().SelectSubjects({"Contract renewal"});
+    Toolbar("Reply Arrives")->trigger();
+    EXPECT_TRUE(SubjectsIn(Folder(client::olFolderInbox)).contains("RE: Contract renewal"));
+    ASSERT_EQ(reminders.Count(), 1);
+    EXPECT_EQ(reminders.Item(1)->EmailAddress(), "lee.wong@example.com");
+}
+
+TEST_F(MailClientTest, AReplyFromADirectoryRecipientComesFromItsInternetAddress) {
+    std::shared_ptr<HostMailItem> budget;
+    for (const auto& item : Folder(client::olFolderSentMail)->Contents())
+        if (item->Subject() == "Budget 2025")
+            budget = std::dynamic_pointer_cast<HostMailItem>(item);
+    QString error;
+    ASSERT_TRUE(client.MakeReplyArrive(budget, error));
+    auto reply =
+        std::dynamic_pointer_cast<HostMailItem>(Folder(client::olFolderInbox)->Contents().back());
+    EXPECT_EQ(reply->Subject(), "RE: Budget 2025");
+    EXPECT_EQ(reply->Sender()->Address(), "lee.wong@example.com");
+
+    auto nobody = client.Model()->NewMailItem();
+    nobody->setSubject("Nobody");
+    EXPECT_FALSE(client.MakeReplyArrive(nobody, error));
+    EXPECT_EQ(error, "The message \"Nobody\" has no recipient who could reply.");
+}
+
+TEST_F(MailClientTest, ErrorReportsAreShownInTheLogViewAndStatusBarButTracesAreNot) {
+    client.Log().SetFile(folder.File("Chasewell.log"));
+    client.Log().AddTrace({"Chasewell", "Proc", "a trace line", 1});
+    client.Log().AddError(
+        {"Error occurred at line number 4.  Reason: Overflow", 0, "Chasewell.AddChasewell"});
+    EXPECT_TRUE(Main().logView()->toPlainText().endsWith(
+        "Chasewell.AddChasewell: Error occurred at line number 4.  Reason: Overflow"));
+    EXPECT_FALSE(Main().logView()->toPlainText().contains("a trace line"));
+    EXPECT_EQ(Main().statusBar()->currentMessage(),
+              "Chasewell.AddChasewell: Error occurred at line number 4.  Reason: Overflow");
+    // Both reached the log file.
+    QFile log(folder.File("Chasewell.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray text = log.readAll();
+    EXPECT_TRUE(text.contains("a trace line"));
+    EXPECT_TRUE(text.contains("Reason: Overflow"));
+}
+
+TEST_F(MailClientTest, AMessageThatCannotBeSentSaysWhyAndClosingTheWindowClosesItsInspector) {
+    ComposeWindow* window = Compose("", "No one");
+    auto inspector = window->Inspector();
+    EXPECT_FALSE(window->Send());
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              "The message cannot be sent: it has no recipients.");
+    EXPECT_FALSE(SubjectsIn(Folder(client::olFolderSentMail)).contains("No one"));
+    // A second attempt reads the fields afresh, without doubling anyone.
+    window->to()->setText("pat@example.com, sam@example.com");
+    ASSERT_TRUE(window->Send());
+    for (const auto& item : Folder(client::olFolderSentMail)->Contents())
+        if (item->Subject() == "No one") {
+            EXPECT_EQ(std::dynamic_pointer_cast<HostMailItem>(item)->RecipientList()->Count(), 2);
+        }
+    // The add-in's commands on that window are gone with it.
+    const auto commands = client.Engine()->CommandsOn(inspector);
+    ASSERT_FALSE(commands.empty());
+    for (const auto& command : commands) EXPECT_TRUE(command.closed);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(client.ComposeWindows().empty());
+}
+
+}  // namespace
