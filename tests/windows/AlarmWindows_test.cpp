@@ -7,6 +7,7 @@
 #include "schedule/RemindTimer.h"
 #include "tests/windows/AlarmFixture.h"
 #include "windows/alarm/AlarmWindows.h"
+#include "windows/alarm/SeparateAlarms.h"
 
 namespace {
 
@@ -58,6 +59,21 @@ TEST_F(AlarmWindowsTest, IndividualModeOpensANewWindowPerOverdueReminder) {
     EXPECT_TRUE(OpenAlarms().isEmpty());
     EXPECT_EQ(log.TraceMessages("frmRemind.Form_Unload").size(), 2u);
     EXPECT_TRUE(log.Errors().empty());
+}
+
+TEST_F(AlarmWindowsTest, SeveralRemindersDueTogetherEachGetAWindowUntilTheGroupedOneExists) {
+    SeparateAlarms separate(alarms);
+    WindowSeams::Install(&separate);
+    AddReminder("pat@example.com", "Budget");
+    AddReminder("lee@example.com", "Budget");
+    AddReminder("sam@example.com", "Later", "3/7/2024 11:00:00 AM");
+    RemindTimer::DisplayOverdueReminders();
+    WindowSeams::Install(&windows.multiple);
+
+    EXPECT_EQ(OpenAlarms(), (QStringList{"lee@example.com", "pat@example.com"}));
+    EXPECT_TRUE(log.Errors().empty());
+    alarms.UnloadAll();
+    EXPECT_TRUE(OpenAlarms().isEmpty());
 }
 
 TEST_F(AlarmWindowsTest, GroupedModeShowsTheSharedWindowForTheOneOverdueReminder) {
