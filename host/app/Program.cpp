@@ -10,13 +10,13 @@
 #include "host/app/MailClient.h"
 #include "host/app/MainWindow.h"
 #include "host/app/ScriptRunner.h"
-#include "host/app/SimulatedTime.h"
 #include "host/app/StartupReport.h"
 #include "host/engine/ModuleLoader.h"
 #include "host/engine/Registration.h"
 #include "host/mailhelper/QxMAPIUtils.h"
 #include "platform/Env.h"
 #include "platform/IniSettingsStore.h"
+#include "platform/ManualTime.h"
 #include "schedule/Globals.h"
 #include "schedule/RemindTimer.h"
 
@@ -148,8 +148,8 @@ int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err) {
     // A script runs on simulated time and keeps its settings beside its data,
     // so it neither waits nor touches the user's own settings.
     platform::Env env = platform::Env::Current();
-    SettableClock clock(StartOfScript());
-    ClockTimers timers(clock);
+    platform::ManualClock clock(StartOfScript());
+    platform::ManualTimers timers(clock);
     platform::IniSettingsStore settings(options.dataFolder);
     const bool scripted = !options.script.isEmpty();
     if (scripted) {

@@ -12,8 +12,8 @@
 #include "host/app/ComposeWindow.h"
 #include "host/app/MailClient.h"
 #include "host/app/MainWindow.h"
-#include "host/app/SimulatedTime.h"
 #include "platform/Env.h"
+#include "platform/ManualTime.h"
 #include "platform/RuntimeError.h"
 #include "schedule/Globals.h"
 #include "store/CReminderItem.h"
@@ -74,8 +74,9 @@ QString DataFileText() {
 
 }  // namespace
 
-ScriptRunner::ScriptRunner(MailClient& client, SettableClock& clock, ClockTimers& timers,
-                           QTextStream& out, std::function<MailClient*()> restart)
+ScriptRunner::ScriptRunner(MailClient& client, platform::ManualClock& clock,
+                           platform::ManualTimers& timers, QTextStream& out,
+                           std::function<MailClient*()> restart)
     : m_client(&client),
       m_restart(std::move(restart)),
       m_clock(clock),

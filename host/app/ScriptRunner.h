@@ -5,11 +5,14 @@
 #include <QTextStream>
 #include <functional>
 
+namespace platform {
+class ManualClock;
+class ManualTimers;
+}  // namespace platform
+
 namespace host::app {
 
-class ClockTimers;
 class MailClient;
-class SettableClock;
 
 // The scripted mode: user actions, one a line, performed in order on the
 // running mail client, with expectations that stop the run when they do not
@@ -45,8 +48,8 @@ class ScriptRunner {
 public:
     // restart stops the running client and returns a new one over the same
     // data (no object when it could not start, having said why).
-    ScriptRunner(MailClient& client, SettableClock& clock, ClockTimers& timers, QTextStream& out,
-                 std::function<MailClient*()> restart);
+    ScriptRunner(MailClient& client, platform::ManualClock& clock, platform::ManualTimers& timers,
+                 QTextStream& out, std::function<MailClient*()> restart);
 
     // Runs the file; 0 when every line ran and held. Otherwise prints
     // "FILE:LINE: TEXT" and why to err and returns 1 (3 when the file cannot
@@ -61,8 +64,8 @@ private:
 
     MailClient* m_client;
     std::function<MailClient*()> m_restart;
-    SettableClock& m_clock;
-    ClockTimers& m_timers;
+    platform::ManualClock& m_clock;
+    platform::ManualTimers& m_timers;
     QTextStream& m_out;
 };
 

@@ -23,66 +23,7 @@ void FakeClock::Set(const QString& isoDateTime) {
     if (!date.isValid() || !time.isValid())
         throw std::invalid_argument("FakeClock::Set: not an ISO date and time: " +
                                     text.toStdString());
-    m_now = platform::MakeDateTime(date, time);
-}
-
-quint32 FakeTimers::SetTimer(qint32 delayMs, Callback callback) {
-    ++m_setCount;
-    if (m_refuse) {
-        m_lastError = *m_refuse;
-        m_refuse.reset();
-        return 0;
-    }
-    // As the original platform: a negative delay reads as a huge unsigned one.
-    qint64 delay = delayMs < 0 ? qint64(0x7FFFFFFF) : std::max<qint64>(delayMs, 10);
-    const quint32 id = m_nextId++;
-    m_timers[id] = Entry{delay, m_clock.Now().addMSecs(delay), std::move(callback)};
-    return id;
-}
-
-bool FakeTimers::KillTimer(quint32 id) {
-    return m_timers.erase(id) > 0;
-}
-
-bool FakeTimers::FireNext() {
-    if (m_timers.empty())
-        return false;
-    auto next =
-        std::min_element(m_timers.begin(), m_timers.end(),
-                         [](const auto& a, const auto& b) { return a.second.due < b.second.due; });
-    // An overdue timer (the test moved the clock past it with Set) fires now,
-    // once, as a real one does: the clock never runs backwards.
-    const QDateTime firedAt = std::max(next->second.due, m_clock.Now());
-    m_clock.Set(firedAt);
-    // Re-armed before the callback runs, as a repeating timer is.
-    next->second.due = firedAt.addMSecs(next->second.delayMs);
-    Callback callback = next->second.callback;  // the callback may kill its own timer
-    if (callback)
-        callback();
-    return true;
-}
-
-void FakeTimers::AdvanceTo(const QDateTime& when) {
-    for (;;) {
-        auto next = std::min_element(
-            m_timers.begin(), m_timers.end(),
-            [](const auto& a, const auto& b) { return a.second.due < b.second.due; });
-        if (next == m_timers.end() || next->second.due > when)
-            break;
-        FireNext();
-    }
-    if (m_clock.Now() < when)
-        m_clock.Set(when);
-}
-
-void FakeTimers::Advance(qint64 ms) {
-    AdvanceTo(m_clock.Now().addMSecs(ms));
-}
-
-std::vector<FakeTimers::Armed> FakeTimers::ArmedTimers() const {
-    std::vector<Armed> armed;
-    for (const auto& [id, entry] : m_timers) armed.push_back(Armed{id, entry.delayMs, entry.due});
-    return armed;
+    Set(platform::MakeDateTime(date, time));
 }
 
 QString MemorySettingsStore::Key(const QString& appName, const QString& section,

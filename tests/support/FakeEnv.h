@@ -15,65 +15,21 @@
 #include <vector>
 
 #include "platform/Env.h"
+#include "platform/ManualTime.h"
 #include "tests/support/QtPrinters.h"
 
 namespace testing_support {
 
-class FakeClock : public platform::Clock {
+class FakeClock : public platform::ManualClock {
 public:
-    QDateTime Now() const override { return m_now; }
+    using ManualClock::Set;
     // Takes a wall-clock value ("2024-03-07 10:00:30"); text that is not an
     // ISO date and time throws std::invalid_argument.
-    void Set(const QDateTime& now) { m_now = now; }
     void Set(const QString& isoDateTime);
-
-private:
-    QDateTime m_now = platform::MakeDateTime(QDate(2024, 3, 7), QTime(10, 0, 0));
 };
 
-// Window timers driven by the fake clock. Like the original platform's, they
-// repeat until killed; delays below 10 ms become 10 ms.
-class FakeTimers : public platform::WindowTimers {
-public:
-    struct Armed {
-        quint32 id;
-        qint64 delayMs;
-        QDateTime due;
-    };
-
-    explicit FakeTimers(FakeClock& clock) : m_clock(clock) {}
-
-    quint32 SetTimer(qint32 delayMs, Callback callback) override;
-    bool KillTimer(quint32 id) override;
-    quint32 LastError() const override { return m_lastError; }
-
-    // Moves the clock forward, firing each timer at its due time on the way,
-    // earliest first.
-    void Advance(qint64 ms);
-    void AdvanceTo(const QDateTime& when);
-    // Fires the earliest armed timer at its due time (the clock moves there;
-    // an overdue timer fires at the present time and is re-armed from it).
-    // False when none is armed.
-    bool FireNext();
-
-    std::vector<Armed> ArmedTimers() const;
-    // The next SetTimer fails with this error code.
-    void RefuseNext(quint32 errorCode) { m_refuse = errorCode; }
-    int SetCount() const { return m_setCount; }
-
-private:
-    struct Entry {
-        qint64 delayMs;
-        QDateTime due;
-        Callback callback;
-    };
-    FakeClock& m_clock;
-    std::map<quint32, Entry> m_timers;
-    quint32 m_nextId = 1;
-    quint32 m_lastError = 0;
-    std::optional<quint32> m_refuse;
-    int m_setCount = 0;
-};
+// Window timers driven by the fake clock.
+using FakeTimers = platform::ManualTimers;
 
 // Settings in memory, section and key compared without regard to case.
 class MemorySettingsStore : public platform::SettingsStore {

@@ -1,19 +1,19 @@
 #include <gtest/gtest.h>
 
-#include "host/app/SimulatedTime.h"
+#include "platform/ManualTime.h"
 
 namespace {
 
-using host::app::ClockTimers;
-using host::app::SettableClock;
+using platform::ManualClock;
+using platform::ManualTimers;
 
 QDateTime At(int hour, int minute, int second = 0) {
     return platform::MakeDateTime(QDate(2024, 3, 4), QTime(hour, minute, second));
 }
 
-TEST(ClockTimersTest, TimersFireInOrderAtTheirOwnTimesAndRepeatUntilKilled) {
-    SettableClock clock(At(9, 0));
-    ClockTimers timers(clock);
+TEST(ManualTimersTest, TimersFireInOrderAtTheirOwnTimesAndRepeatUntilKilled) {
+    ManualClock clock(At(9, 0));
+    ManualTimers timers(clock);
     std::vector<QString> fired;
     const quint32 minute = timers.SetTimer(
         60000, [&] { fired.push_back("minute at " + clock.Now().toString("hh:mm:ss")); });
@@ -31,9 +31,9 @@ TEST(ClockTimersTest, TimersFireInOrderAtTheirOwnTimesAndRepeatUntilKilled) {
     EXPECT_EQ(timers.ArmedCount(), 0);
 }
 
-TEST(ClockTimersTest, SettingTheClockBackKeepsTheTimeEachTimerHadLeft) {
-    SettableClock clock(At(12, 0));
-    ClockTimers timers(clock);
+TEST(ManualTimersTest, SettingTheClockBackKeepsTheTimeEachTimerHadLeft) {
+    ManualClock clock(At(12, 0));
+    ManualTimers timers(clock);
     int fired = 0;
     timers.SetTimer(5 * 60000, [&] { ++fired; });
     timers.SetTo(At(9, 0));

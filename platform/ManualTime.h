@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QDateTime>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/WindowTimers.h"
+
+namespace platform {
+
+// A clock that stands still until it is set: the time of tests and of the
+// program's scripted mode.
+class ManualClock : public Clock {
+public:
+    explicit ManualClock(QDateTime now = MakeDateTime(QDate(2024, 3, 7), QTime(10, 0, 0)))
+        : m_now(std::move(now)) {}
+    QDateTime Now() const override { return m_now; }
+    void Set(const QDateTime& now) { m_now = now; }
+
+private:
+    QDateTime m_now;
+};
+
+// Window timers driven by a ManualClock: a timer fires when the clock is
+// moved past its due time, earliest first, each at its own due time (one the
+// clock was already set past fires at once, once), and repeats every delay
+// until killed, as the system's timers do. Delays below 10 ms become 10 ms; a
+// negative delay reads as the largest one, as the original platform read it
+// unsigned.
+class ManualTimers : public WindowTimers {
+public:
+    struct Armed {
+        quint32 id;
+        qint64 delayMs;
+        QDateTime due;
+    };
+
+    explicit ManualTimers(ManualClock& clock) : m_clock(clock) {}
+
+    quint32 SetTimer(qint32 delayMs, Callback callback) override;
+    bool KillTimer(quint32 id) override;
+    quint32 LastError() const override { return m_lastError; }
+
+    // Moves the clock forward, firing the timers on the way.
+    void Advance(qint64 ms);
+    void AdvanceTo(const QDateTime& when);
+    // Sets the clock: forwards as AdvanceTo; backwards, every timer keeps the
+    // time it had left.
+    void SetTo(const QDateTime& when);
+    // Fires the earliest armed timer at its due time (the clock moves there,
+    // never backwards). False when none is armed.
+    bool FireNext();
+
+    std::vector<Armed> ArmedTimers() const;
+    int ArmedCount() const { return static_cast<int>(m_timers.size()); }
+    // The next SetTimer fails with this error code.
+    void RefuseNext(quint32 errorCode) { m_refuse = errorCode; }
+    int SetCount() const { return m_setCount; }
+
+private:
+    struct Entry {
+        qint64 delayMs;
+        QDateTime due;
+        Callback callback;
+    };
+    ManualClock& m_clock;
+    std::map<quint32, Entry> m_timers;
+    quint32 m_nextId = 1;
+    quint32 m_lastError = 0;
+    std::optional<quint32> m_refuse;
+    int m_setCount = 0;
+};
+
+}  // namespace platform
