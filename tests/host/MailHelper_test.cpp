@@ -11,16 +11,7 @@ using platform::RuntimeError;
 
 const QString kPat = "/o=Example/ou=Exchange/cn=Recipients/cn=pat";
 
-template <class Body>
-QString ErrorOf(Body&& body) {
-    try {
-        body();
-    } catch (const RuntimeError& error) {
-        return error.description();
-    }
-    ADD_FAILURE() << "no RuntimeError";
-    return QString();
-}
+using testing_support::ErrorOf;
 
 // The helper library as the add-in reaches it: created by ProgID.
 class MailHelperTest : public ::testing::Test {

@@ -11,18 +11,7 @@ using platform::RuntimeError;
 
 const QString kNotFound = "The operation failed.  An object could not be found.";
 
-// The description of the RuntimeError body throws; fails the test when it
-// throws nothing or something else.
-template <class Body>
-QString ErrorOf(Body&& body) {
-    try {
-        body();
-    } catch (const RuntimeError& error) {
-        return error.description();
-    }
-    ADD_FAILURE() << "no RuntimeError";
-    return QString();
-}
+using testing_support::ErrorOf;
 
 class MailModelTest : public ::testing::Test {
 protected:
