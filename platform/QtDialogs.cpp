@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/WindowsColour.h"
+
 namespace platform {
 
 namespace {
@@ -37,11 +39,11 @@ void QtMessageBoxes::Show(const QString& text, const QString& title) {
 std::optional<qint32> QtColourChooser::ShowColor() {
     if (!HaveWidgets())
         return std::nullopt;
-    const QColor initial(m_current & 0xFF, (m_current >> 8) & 0xFF, (m_current >> 16) & 0xFF);
+    const QColor initial = ToQColor(m_current);
     const QColor chosen = QColorDialog::getColor(initial, QApplication::activeWindow());
     if (!chosen.isValid())
         return std::nullopt;
-    m_current = qint32(chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16));
+    m_current = FromQColor(chosen);
     return m_current;
 }
 

@@ -14,6 +14,8 @@
 
 #include "addin/contracts/ErrorReport.h"
 #include "platform/Env.h"
+#include "platform/NamedControls.h"
+#include "platform/WindowsColour.h"
 #include "schedule/Globals.h"
 #include "schedule/RemindTimer.h"
 #include "store/CReminderItem.h"
@@ -22,24 +24,12 @@
 
 using engine::ReportSource;
 using platform::Deref;
+using platform::Named;
+using platform::ValueLabel;
 
 namespace {
 
 const QString kTitle = QStringLiteral("Chasewell");
-
-template <class T>
-T* Named(T* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-// A label showing text from mail: never read as markup.
-QLabel* ValueLabel(const char* name) {
-    auto* label = Named(new QLabel, name);
-    label->setTextFormat(Qt::PlainText);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return label;
-}
 
 bool IsEnterKey(const QEvent* event) {
     if (event->type() != QEvent::KeyPress)
@@ -79,10 +69,7 @@ void frmRemind::BuildControls() {
     cmdSnoozeAll = Named(new QPushButton(QStringLiteral("Snooze &All")), "cmdSnoozeAll");
     cmdDismiss = Named(new QPushButton(QStringLiteral("&Dismiss")), "cmdDismiss");
     cboSnooze = Named(new QComboBox, "cboSnooze");
-    cboSnooze->setEditable(true);
-    // Typed texts are snooze times, not new choices.
-    cboSnooze->setInsertPolicy(QComboBox::NoInsert);
-    cboSnooze->setMinimumContentsLength(12);
+    SnoozeChoices::SetUpSnoozeBox(*cboSnooze);
     cmdViewOriginal = Named(new QPushButton(QStringLiteral("View Original...")), "cmdViewOriginal");
     cmdColors = Named(new QPushButton(QStringLiteral("C&hange Colors...")), "cmdColors");
     // Enter presses Snooze (see keyPressEvent).
@@ -174,8 +161,7 @@ void frmRemind::ClearControls() {
 
 void frmRemind::ShowNoteColour(qint32 color) {
     QPalette palette = txtNote->palette();
-    palette.setColor(QPalette::Text,
-                     QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+    palette.setColor(QPalette::Text, platform::ToQColor(color));
     txtNote->setPalette(palette);
 }
 
