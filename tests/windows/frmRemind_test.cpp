@@ -153,6 +153,36 @@ TEST_F(FrmRemindTest, ARefusedTextLeavesTheWindowOpenAndIsOfferedByTheNextWindow
     EXPECT_EQ(SnoozeList(next.get())->currentText(), "5  minutes");
 }
 
+TEST_F(FrmRemindTest, TheSnoozeTextIsExactlyWhatWasTypedKeyByKey) {
+    // An inline completer would turn "1" into "10 minutes", "3" into
+    // "30 minutes" and "1 HOUR" into "1 hour" as the keys arrive.
+    const std::vector<std::pair<QString, QString>> typed = {
+        {"1", "3/7/2024 9:00:00 AM"},        // refused: no unit
+        {"3", "3/7/2024 9:00:00 AM"},        // refused
+        {"5 m", "3/7/2024 9:00:00 AM"},      // refused: no such unit
+        {"1 HOUR", "3/7/2024 11:00:00 AM"},  // understood, as typed
+    };
+    for (const auto& [text, due] : typed) {
+        env.messageBoxes.shown.clear();
+        auto window = Open(pat);
+        // Typed as a user types: into the focused box of the active window.
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QLineEdit* edit = SnoozeList(window.get())->lineEdit();
+        edit->setFocus();
+        edit->clear();
+        QTest::keyClicks(static_cast<QWidget*>(nullptr), text);
+        EXPECT_EQ(SnoozeList(window.get())->currentText(), text);
+        QTest::mouseClick(Button(window.get(), "cmdSnooze"), Qt::LeftButton);
+        EXPECT_EQ(Setting("Chasewell", "MRUSnoozeTime"), text);
+        EXPECT_EQ(pat->ReminderDateText(), due) << text.toStdString();
+        EXPECT_EQ(env.messageBoxes.shown.size(), due == "3/7/2024 9:00:00 AM" ? 1u : 0u);
+        window->close();
+    }
+    EXPECT_EQ(log.TraceMessages("frmRemind.cmdSnooze_Click").back(),
+              "A reminder was snoozed for 1 HOUR.  Email: pat@example.com");
+}
+
 TEST_F(FrmRemindTest, EnterSnoozesFromTheListAndPressesAFocusedButton) {
     // Keys go where the user's would: to the focused control of the active
     // window.

@@ -21,6 +21,13 @@ const QStringList& Choices() {
     return choices;
 }
 
+void SetUpSnoozeBox(QComboBox& list) {
+    list.setEditable(true);
+    list.setCompleter(nullptr);
+    list.setInsertPolicy(QComboBox::NoInsert);
+    list.setMinimumContentsLength(12);
+}
+
 void FillSnoozeList(QComboBox& list) {
     const QString remembered = Globals::MRUSnoozeTime();
     list.clear();

@@ -22,6 +22,13 @@ inline const QString kMessageTitle = QStringLiteral("Chasewell");
 // The fourteen offered choices, in list order ("5 minutes" ... "1 month").
 const QStringList& Choices();
 
+// Makes list the editable drop-down both alarm windows offer: the user picks
+// a choice or types any text, and the text is exactly what was typed. Qt's
+// inline completion is off, since it would turn "1" into "10 minutes" and
+// "1 HOUR" into "1 hour" before the text is traced and remembered; a typed
+// text never becomes a new choice.
+void SetUpSnoozeBox(QComboBox& list);
+
 // Clears the list, adds the choices, and sets the list's text to the
 // remembered snooze text (MRUSnoozeTime, default "5 minutes"), also when it
 // is none of the choices. Failures (reading the setting) pass to the caller.
