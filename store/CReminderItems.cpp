@@ -247,12 +247,14 @@ void CReminderItems::RemoveBy(const QString& localEmailAddress, const QString& l
 bool CReminderItems::IsSame(const QString& a, const QString& b, bool subjectMode) {
     bool same = false;
     engine::Trapped(kIsSameSource, 1, [&] {
+        if (!subjectMode) {
+            same = OccursAsAddress(a, b);
+            return;
+        }
         if (Occurs(a, b)) {
             same = true;
             return;
         }
-        if (!subjectMode)
-            return;
         // "RE: Budget" and "FW: Budget" are the same subject; so are two
         // subjects that are nothing but a prefix.
         const QString strippedA = StripPrefix(a);
@@ -274,6 +276,37 @@ bool CReminderItems::Occurs(const QString& a, const QString& b) {
     if (a.isEmpty())
         return false;
     return a.contains(b, Qt::CaseInsensitive);
+}
+
+namespace {
+
+// The characters an address is made of: letters and digits, and the others
+// an address may hold before or after its "@". A match must not have one of
+// these right before or after it, or it is a piece of a longer address.
+bool IsAddressCharacter(QChar c) {
+    static const QString kOthers = QStringLiteral(".@_%+-'!#$&*/=?^`{|}~");
+    return c.isLetterOrNumber() || kOthers.contains(c);
+}
+
+}  // namespace
+
+bool CReminderItems::OccursAsAddress(const QString& a, const QString& b) {
+    if (a.isEmpty())
+        return false;
+    if (b.isEmpty())
+        return true;
+    // The address may stand inside a display form ("Pat <pat@x.com>"), but a
+    // reply from dan@example.com must not end the reminder for
+    // jordan@example.com, nor bob@x.com the one for bob@x.com.au.
+    for (qsizetype at = a.indexOf(b, 0, Qt::CaseInsensitive); at >= 0;
+         at = a.indexOf(b, at + 1, Qt::CaseInsensitive)) {
+        const qsizetype end = at + b.size();
+        const bool startsAlone = at == 0 || !IsAddressCharacter(a.at(at - 1));
+        const bool endsAlone = end == a.size() || !IsAddressCharacter(a.at(end));
+        if (startsAlone && endsAlone)
+            return true;
+    }
+    return false;
 }
 
 bool CReminderItems::KeepUnreadFile() {

@@ -59,8 +59,9 @@ public:
     void Add(const Reminder& reminderItem);
 
     // Removes the last reminder, searching from position Count down, whose
-    // address contains the given one's and whose subject contains the given
-    // one's (letter case ignored; see IsSame for subjects), and sets Dirty.
+    // address holds the given one's as a whole address and whose subject
+    // contains the given one's (letter case ignored; see IsSame), and sets
+    // Dirty.
     // Does nothing when none matches. Failures are reported, not thrown.
     void Remove(const Reminder& reminderItem);
 
@@ -77,14 +78,15 @@ public:
     // until then stay.
     void LoadData();
 
-    // The first reminder, from position 1 up, whose address contains
-    // findEmailAddress and whose subject occurs in findSubject (so a reply
-    // "RE: Budget" finds the reminder "Budget"). Empty when none.
+    // The first reminder, from position 1 up, whose address holds
+    // findEmailAddress as a whole address (alone, or in a display form such
+    // as "Pat <pat@x.com>") and whose subject occurs in findSubject (so a
+    // reply "RE: Budget" finds the reminder "Budget"). Empty when none.
     Reminder FindEx(const QString& findEmailAddress, const QString& findSubject) const;
 
     // Removes the last reminder, searching from position Count down, whose
-    // address contains localEmailAddress and whose subject contains
-    // localSubject, and sets Dirty; traces each step. Failures of the trace
+    // address holds localEmailAddress as a whole address and whose subject
+    // contains localSubject, and sets Dirty; traces each step. Failures of the trace
     // pass to the caller.
     void RemoveBy(const QString& localEmailAddress, const QString& localSubject);
 
@@ -94,12 +96,18 @@ public:
     bool Dirty() const { return m_Dirty; }
 
 private:
-    // Whether b occurs in a, letter case ignored. In subject mode, when it
-    // does not, both lose their first prefix ("RE:", "FW:" ...) and are
-    // compared again, two texts that were nothing but prefixes matching.
+    // Whether b occurs in a, letter case ignored. Outside subject mode the
+    // texts are addresses, and b must occur as a whole address (see
+    // OccursAsAddress). In subject mode, when b does not occur, both lose
+    // their first prefix ("RE:", "FW:" ...) and are compared again, two
+    // texts that were nothing but prefixes matching.
     static bool IsSame(const QString& a, const QString& b, bool subjectMode);
     static QString StripPrefix(const QString& text);
     static bool Occurs(const QString& a, const QString& b);
+    // Whether address b occurs in a as a whole address, letter case ignored:
+    // alone, or inside a display form such as "Pat <pat@x.com>", but never
+    // as a piece of a longer address. An empty b occurs in any non-empty a.
+    static bool OccursAsAddress(const QString& a, const QString& b);
 
     // Before the first save over a file that was not read completely, copies
     // it aside and tells the user where. False when that failed (reported),

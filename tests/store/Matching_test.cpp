@@ -61,15 +61,37 @@ TEST_F(MatchingTest, FindComparesExactlyFindExByContainment) {
     EXPECT_EQ(NoteOf(items.Find("PAT.JONES@example.com")), "<nothing>");
     // The sought address in the stored one; the stored subject in the sought.
     EXPECT_EQ(NoteOf(items.FindEx("PAT.JONES@EXAMPLE.COM", "RE: budget")), "first");
-    EXPECT_EQ(NoteOf(items.FindEx("jones", "Budget")), "first");
     EXPECT_EQ(NoteOf(items.FindEx("pat.jones@example.com.au", "Budget")), "<nothing>");
     // By prefix: "FW: Offsite" strips to "Offsite", as does the stored one.
-    EXPECT_EQ(NoteOf(items.FindEx("sam", "FW: Offsite")), "second");
-    EXPECT_EQ(NoteOf(items.FindEx("sam", "Off")), "<nothing>");
+    EXPECT_EQ(NoteOf(items.FindEx("sam@example.com", "FW: Offsite")), "second");
+    EXPECT_EQ(NoteOf(items.FindEx("sam@example.com", "Off")), "<nothing>");
     // An empty address occurs in every non-empty one, never in an empty one.
     EXPECT_EQ(NoteOf(items.FindEx("", "Lunch")), "<nothing>");
     EXPECT_EQ(NoteOf(items.FindEx("", "Budget")), "first");
     EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(MatchingTest, AnAddressMatchesOnlyAsAWholeAddress) {
+    items.Add(MakeReminder("jordan@example.com", "Budget review", "jordan"));
+    items.Add(MakeReminder("bob@x.com.au", "Plans", "bob.au"));
+    items.Add(MakeReminder("Pat Lee <pat.lee@x.com>", "Plans", "display form"));
+    // A reply from dan@example.com is not one from jordan@example.com, and
+    // bob@x.com is not bob@x.com.au.
+    EXPECT_EQ(NoteOf(items.FindEx("dan@example.com", "RE: Budget review")), "<nothing>");
+    EXPECT_EQ(NoteOf(items.FindEx("bob@x.com", "RE: Plans")), "<nothing>");
+    EXPECT_EQ(NoteOf(items.FindEx("jones@example.com", "Budget")), "<nothing>");
+    EXPECT_EQ(NoteOf(items.FindEx("x.com", "Plans")), "<nothing>");
+    // Inside a display form, and in another letter case, it still matches.
+    EXPECT_EQ(NoteOf(items.FindEx("PAT.LEE@x.com", "RE: Plans")), "display form");
+    EXPECT_EQ(NoteOf(items.FindEx("Jordan@Example.com", "RE: Budget review")), "jordan");
+
+    items.RemoveBy("dan@example.com", "RE: Budget review");
+    items.RemoveBy("bob@x.com", "Plans");
+    items.Remove(MakeReminder("an@example.com", "Budget review"));
+    EXPECT_EQ(items.Count(), 7);
+    items.RemoveBy("pat.lee@x.com", "Plans");
+    EXPECT_EQ(items.Count(), 6);
+    EXPECT_EQ(NoteOf(items.Item(6)), "bob.au");
 }
 
 TEST_F(MatchingTest, RemoveByTakesTheLastMatchAndTracesEachStep) {
