@@ -1,5 +1,9 @@
 #include "schedule/RemindTimer.h"
 
+#include <optional>
+#include <utility>
+#include <vector>
+
 #include "addin/contracts/ErrorReport.h"
 #include "platform/Env.h"
 #include "schedule/Globals.h"
@@ -19,6 +23,41 @@ namespace {
 
 CReminderItems& Reminders() {
     return platform::Deref(Globals::m_ReminderItems);
+}
+
+// Reminders whose date text turned out not to be a date, each with that
+// text, so that each is reported once and not at every pass of the timer.
+// Entries of reminders that are gone are dropped as new ones come.
+std::vector<std::pair<std::weak_ptr<CReminderItem>, QString>> g_reportedBadDates;
+
+// The date a reminder falls due, or no value when its date is empty. A date
+// text that is not a date must not stop every other reminder from arming
+// and showing: it is reported once, naming the reminder, and the reminder is
+// passed over (it stays in the collection and the data file, and the user
+// can give it a date in the list of pending reminders).
+std::optional<QDateTime> DueDate(const std::shared_ptr<CReminderItem>& item,
+                                 const QString& source) {
+    try {
+        const auto value = item->ReminderDateValue();
+        // A display form that does not read back is no date either.
+        if (!value && !item->ReminderDateText().isEmpty())
+            throw platform::RuntimeError::TypeMismatch();
+        return value;
+    } catch (const platform::RuntimeError&) {
+        const QString text = item->ReminderDateText();
+        std::erase_if(g_reportedBadDates, [](const auto& entry) { return entry.first.expired(); });
+        for (const auto& [reported, reportedText] : g_reportedBadDates)
+            if (reported.lock() == item && reportedText == text)
+                return std::nullopt;
+        g_reportedBadDates.emplace_back(item, text);
+        engine::ReportError("The reminder for " + item->EmailAddress() + " about \"" +
+                                item->Subject() + "\" cannot fall due: its reminder date \"" +
+                                text +
+                                "\" is not a date.  Give it a new date in the list of "
+                                "pending reminders.",
+                            1, source);
+        return std::nullopt;
+    }
 }
 
 qint32 ToLong(qint64 value) {
@@ -63,12 +102,9 @@ std::shared_ptr<CReminderItem> GetNextReminder() {
                 steps.Begin(4);
                 auto item = Reminders().Item(i);
                 steps.Begin(6);
-                const QString text = item->ReminderDate();
-                if (text.isEmpty())
-                    continue;
-                const auto value = item->ReminderDateValue();
+                const auto value = DueDate(item, "Chasewell.RemindTimer.GetNextReminder");
                 if (!value)
-                    throw platform::RuntimeError::TypeMismatch();
+                    continue;
                 const QDateTime date = *value;
                 if (!best) {
                     steps.Begin(8);
@@ -135,7 +171,7 @@ void DisplayOverdueReminders() {
             steps.Begin(6);
             auto item = Reminders().Item(i);
             steps.Begin(10);
-            const auto date = item->ReminderDateValue();
+            const auto date = DueDate(item, "Chasewell.DisplayOverdueReminders");
             if (!date || *date >= threshold)
                 continue;
             if (individual) {

@@ -140,21 +140,38 @@ TEST_F(RemindTimerTest, EmptyDatesAreSkippedAndOnlyFutureRemindersAreCandidates)
     (void)later;
 }
 
-TEST_F(RemindTimerTest, AReminderDateThatIsNotADateIsReportedAtItsStep) {
+TEST_F(RemindTimerTest, AReminderDateThatIsNotADateIsReportedOnceAndStopsNoOtherAlarm) {
     Add("early@example.com", "3/6/2024 9:00:00 AM");
-    Add("broken@example.com", "next Tuesday");
+    auto broken = Add("broken@example.com", "next Tuesday");
+    broken->setSubject("Budget");
+    Add("later@example.com", "3/7/2024 11:00:00 AM");
     RemindTimer::SetNextTimer();
-    EXPECT_TRUE(env.timers.ArmedTimers().empty());
-    EXPECT_EQ(RemindTimer::NextReminderTime, "");
+    EXPECT_EQ(RemindTimer::NextReminderTime, "3/7/2024 11:00 AM") << "the others still arm";
+    EXPECT_EQ(ArmedDelays().size(), 1u);
 
     RemindTimer::DisplayOverdueReminders();
-    EXPECT_TRUE(windows.events.isEmpty()) << "reminders below the broken one are not shown";
-    EXPECT_EQ(log.Errors(), (std::vector<ErrorReportRecord>{
-                                {"Error occurred at line 6.  Reason: Type mismatch", 1,
-                                 "Chasewell.RemindTimer.GetNextReminder"},
-                                {"Error occurred at 10.  Reason: Type mismatch", 1,
-                                 "Chasewell.DisplayOverdueReminders"},
-                            }));
+    EXPECT_EQ(windows.events, QStringList{"ShowShared early@example.com"})
+        << "and still show when due";
+    // Named once, however many passes meet it; kept in the collection.
+    RemindTimer::SetNextTimer();
+    EXPECT_EQ(log.Errors(),
+              (std::vector<ErrorReportRecord>{
+                  {"The reminder for broken@example.com about \"Budget\" cannot fall due: its "
+                   "reminder date \"next Tuesday\" is not a date.  Give it a new date in the "
+                   "list of pending reminders.",
+                   1, "Chasewell.RemindTimer.GetNextReminder"},
+              }));
+    EXPECT_EQ(Globals::m_ReminderItems->Count(), 3);
+
+    // Given a date, it arms like any other; a new bad text is named again.
+    broken->setReminderDate("3/7/2024 10:30:00 AM");
+    RemindTimer::SetNextTimer();
+    EXPECT_EQ(RemindTimer::NextReminderTime, "3/7/2024 10:30 AM");
+    broken->setReminderDate("later");
+    log.Clear();
+    RemindTimer::DisplayOverdueReminders();
+    ASSERT_EQ(log.Errors().size(), 1u);
+    EXPECT_EQ(log.Errors()[0].source, "Chasewell.DisplayOverdueReminders");
 }
 
 TEST_F(RemindTimerTest, ARefusedTimerIsReportedWithTheLastError) {
