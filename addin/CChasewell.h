@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <memory>
 
@@ -72,4 +73,10 @@ private:
     QString m_SentItemsEntryId;
     bool m_Initialized = false;
     bool m_LocallyGenerated = false;
+    // Send-with-reminder requests made so far; a queued check ends a request
+    // whose keystroke sent nothing (see SendWithChasewell).
+    quint64 m_sendRequests = 0;
+    // Calls queued to run after the event loop's current work; dropped when
+    // the module goes.
+    QObject m_queue;
 };

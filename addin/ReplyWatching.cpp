@@ -70,6 +70,9 @@ bool CChasewell::ItemAddedToInbox(const platform::ObjectRef& Item) {
             Globals::WriteTrace(procedure, "ReminderItem- Local Email: " + found->EmailAddress());
             Globals::WriteTrace(procedure, "About to remove Reminder");
             reminders.RemoveBy(address, subject);
+            // Saved at once, so that the reminder does not come back after a
+            // crash. SaveData reports its own failures.
+            reminders.SaveData();
             steps.Begin(14);
             WindowSeams::ViewReminders().FillGrid();
             Globals::WriteTrace(procedure, "Found email: reminder removed");
@@ -92,6 +95,10 @@ bool CChasewell::ItemAddedToSentItems(const platform::ObjectRef& Item) {
                     const QString address =
                         Globals::GetRecipientSMTPAddress(Deref(recipients->Item(i)));
                     Globals::WriteTrace(procedure, "Looking for " + address);
+                    // An empty address matches every reminder's: it would give
+                    // another person's reminder this message's ids.
+                    if (address.isEmpty())
+                        continue;
                     auto found = reminders.FindEx(address, subject);
                     if (!found)
                         continue;

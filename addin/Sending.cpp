@@ -47,6 +47,18 @@ bool CChasewell::SendWithChasewell() {
         // send event then reaches HandleItemSend.
         platform::Windows().SendKeys(QApplication::activeWindow(), QStringLiteral("^{ENTER}"),
                                      false);
+        // The keystroke may send nothing: no compose window in front, or a
+        // message that cannot go. The request must then not wait for the
+        // next send the user makes without asking for reminders. This runs
+        // once the keystroke has been handled (it was queued first).
+        const quint64 request = ++m_sendRequests;
+        QMetaObject::invokeMethod(
+            &m_queue,
+            [this, request] {
+                if (request == m_sendRequests)
+                    m_LocallyGenerated = false;
+            },
+            Qt::QueuedConnection);
     } catch (...) {
         engine::ReportError("Error occurred at line number " + QString::number(steps.Last()) +
                                 ".  Reason: " + platform::CurrentErrorDescription(),
@@ -124,6 +136,16 @@ void CChasewell::AddChasewell(mailhelper::SafeMailItem& safeItem,
                 Globals::WriteTrace("StoreRecip", "  with subject '" + subject + "'");
                 steps.Begin(10);
                 auto& reminders = Deref(Globals::m_ReminderItems);
+                // An empty address would pass the address test of every
+                // reminder and so rewrite another person's reminder; and no
+                // reply could ever end it.
+                if (address.isEmpty()) {
+                    engine::ReportError("No reminder was made for the recipient \"" +
+                                            recipient->Address() +
+                                            "\": its address could not be resolved.",
+                                        0, QStringLiteral("Chasewell.AddChasewell"));
+                    continue;
+                }
                 auto reminder = reminders.FindEx(address, subject);
                 const bool isNew = !reminder;
                 if (isNew)
@@ -142,6 +164,11 @@ void CChasewell::AddChasewell(mailhelper::SafeMailItem& safeItem,
                 if (isNew)
                     reminders.Add(reminder);
             }
+            // Saved at once: a crash before the sent copy arrives (or, for
+            // messages already sent, before the program stops) must not
+            // lose them. SaveData reports its own failures.
+            if (Globals::m_ReminderItems)
+                Globals::m_ReminderItems->SaveData();
             if (refresh) {
                 steps.Begin(16);
                 RemindTimer::KillTimer();

@@ -65,8 +65,9 @@ TEST_F(ReplyWatchingTest, AReplyFromTheRecipientRemovesItsReminderAndRefreshesTh
     ASSERT_EQ(Reminders().Count(), 1);
     EXPECT_EQ(Reminders().Item(1)->EmailAddress(), "lee@example.com");
     EXPECT_EQ(windows.events, QStringList{"FillGrid"});
-    // Removal alone does not write the file; the next save does.
-    EXPECT_TRUE(DataFileBytes().contains("pat@example.com"));
+    // Written at once: after a crash the ended reminder must not come back.
+    EXPECT_FALSE(DataFileBytes().contains("pat@example.com"));
+    EXPECT_TRUE(DataFileBytes().contains("lee@example.com"));
     EXPECT_TRUE(log.Errors().empty());
 }
 
@@ -137,6 +138,16 @@ TEST_F(ReplyWatchingTest, TheSentCopyUpdatesEveryMatchingReminderAndSavesOnce) {
                                     "Looking for sam@example.com", "Looking for lee@example.com",
                                     "Found lee@example.com and updating with " + copy->EntryID(),
                                     "Exiting"}));
+}
+
+TEST_F(ReplyWatchingTest, ARecipientWithoutAnAddressGivesNoReminderTheSentCopysIds) {
+    // An Exchange address the directory cannot resolve gives an empty
+    // address, which would match every reminder's.
+    auto copy = Message("Budget", {"to:/o=Example/ou=Exchange/cn=Recipients/cn=gone"});
+    model->Deliver(SentItems(), copy);
+    EXPECT_EQ(budget->EntryId(), "");
+    EXPECT_EQ(log.TraceMessages("ItemAddedToSentItems"),
+              (std::vector<QString>{"Subject: Budget", "Looking for ", "Exiting"}));
 }
 
 TEST_F(ReplyWatchingTest, ASentCopyWithoutRemindersStillSavesPendingChanges) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include "tests/addin/AddinFixture.h"
 
 namespace {
@@ -83,6 +85,43 @@ TEST_F(SendingTest, CcRecipientsCountWhenTheSettingSaysSoButBccNever) {
     EXPECT_EQ(Addresses(), (QStringList{"pat@example.com", "sam@example.com", "lee@example.com"}));
 }
 
+TEST_F(SendingTest, ARecipientWithoutAnAddressGetsNoReminderAndTouchesNoOther) {
+    SendWithReminder(Message("Budget", {"to:pat@example.com"}));
+    auto pat = Reminders().Item(1);
+    log.Clear();
+    // The directory cannot resolve this one: its address is empty, which
+    // would pass the address test of Pat's reminder and rewrite it.
+    SendWithReminder(Message(
+        "Budget", {"to:/o=Example/ou=Exchange/cn=Recipients/cn=gone", "to:lee@example.com"}));
+    EXPECT_EQ(Addresses(), (QStringList{"pat@example.com", "lee@example.com"}));
+    EXPECT_EQ(pat->EmailAddress(), "pat@example.com");
+    EXPECT_EQ(log.Errors(),
+              (std::vector<ErrorReportRecord>{
+                  {"No reminder was made for the recipient "
+                   "\"/o=Example/ou=Exchange/cn=Recipients/cn=gone\": its address could not be "
+                   "resolved.",
+                   0, "Chasewell.AddChasewell"}}));
+}
+
+TEST_F(SendingTest, ASendWithReminderThatSendsNothingIsNotTakenForTheNextSend) {
+    // No compose window takes the keystroke: nothing is sent.
+    auto message = Message("Never sent", {"to:pat@example.com"});
+    auto inspector = model->OpenInspector(message);
+    ASSERT_EQ(engineObject->ClickButton(inspector, CChasewell::kSendWithReminderButton), 0);
+    QCoreApplication::sendPostedEvents();
+    // The user's next plain send asked for no reminder.
+    model->Send(Message("Plain", {"to:pat@example.com"}));
+    EXPECT_EQ(Reminders().Count(), 0);
+    EXPECT_EQ(log.TraceMessages("HandleItemSend"),
+              (std::vector<QString>{"ChasewellFromWordWanted: False",
+                                    "ChasewellLocallyGenerated: False"}));
+    // A send with reminder that does send still gets its reminders, the
+    // check that follows it finding nothing to undo.
+    SendWithReminder(Message("Budget", {"to:pat@example.com"}));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(Addresses(), QStringList{"pat@example.com"});
+}
+
 TEST_F(SendingTest, TheSameSubjectToTheSameAddressUpdatesTheReminderInPlace) {
     SendWithReminder(Message("Budget", {"to:pat@example.com"}));
     auto first = Reminders().Item(1);
@@ -163,6 +202,10 @@ TEST_F(SendingTest, AddRemindersOnThreeMessagesRefreshesOnceAfterTheLast) {
     EXPECT_EQ(env.timers.SetCount(), timersBefore + 1);
     for (qint32 i = 1; i <= 3; ++i)
         EXPECT_EQ(Reminders().Item(i)->SentDateText(), "3/7/2024 11:45:00 AM");
+    // Written at once: no sent copy will arrive to save them, and a crash
+    // before the program stops must not lose them.
+    for (const char* address : {"a@example.com", "b@example.com", "c@example.com"})
+        EXPECT_TRUE(DataFileBytes().contains(QByteArray("EmailAddress: ") + address)) << address;
 }
 
 TEST_F(SendingTest, AMessageWithoutRecipientsMakesNoReminderButStillRefreshes) {
