@@ -111,9 +111,13 @@ void CChasewell::Initialize() {
     engine::Trapped(ReportSource::AfterAppName(".Initialize"), 0, [this] {
         // A request left over from an earlier run must not be taken for the
         // first send of this one.
+        // A store that cannot be written is reported there and stops nothing.
         Globals::setChasewellFromWordWanted(false);
-        Globals::m_ReminderItems = std::make_shared<CReminderItems>();
-        Globals::m_ReminderItems->Initialize();
+        // Shared only once it knows its data file: a collection that could
+        // not find it would save to nowhere.
+        auto reminders = std::make_shared<CReminderItems>();
+        reminders->Initialize();
+        Globals::m_ReminderItems = reminders;
         RemindTimer::DisplayOverdueReminders();
         RemindTimer::SetNextTimer();
         m_Initialized = true;

@@ -22,6 +22,27 @@ void SaveSetting(const QString& section, const QString& key, const QString& valu
 }
 
 namespace {
+// The failure last reported by SaveSettingOrReport; empty after a success.
+QString g_reportedSettingsFailure;
+}  // namespace
+
+bool SaveSettingOrReport(const QString& section, const QString& key, const QString& value) {
+    try {
+        SaveSetting(section, key, value);
+        g_reportedSettingsFailure.clear();
+        return true;
+    } catch (...) {
+        const QString description = platform::CurrentErrorDescription();
+        if (description != g_reportedSettingsFailure) {
+            g_reportedSettingsFailure = description;
+            engine::ReportError(engine::ReasonMessage(description), 0,
+                                engine::ReportSource::AfterAppName(".SaveSetting"));
+        }
+        return false;
+    }
+}
+
+namespace {
 QString Read(const char* key, const char* defaultValue) {
     return GetSetting(kSection, QString::fromLatin1(key), QString::fromLatin1(defaultValue));
 }
@@ -55,7 +76,7 @@ QString MRUSnoozeTime() {
     return Read("MRUSnoozeTime", "5 minutes");
 }
 void setMRUSnoozeTime(const QString& text) {
-    SaveSetting(kSection, QStringLiteral("MRUSnoozeTime"), text);
+    SaveSettingOrReport(kSection, QStringLiteral("MRUSnoozeTime"), text);
 }
 qint32 DisplayExLeft() {
     return platform::Dates().CLng(Read("DisplayExLeft", "-1"));
@@ -70,7 +91,7 @@ bool ChasewellFromWordWanted() {
 }
 
 void setChasewellFromWordWanted(bool wanted) {
-    SaveSetting(kWordSection, QStringLiteral("ChasewellFromWordWanted"), BoolWord(wanted));
+    SaveSettingOrReport(kWordSection, QStringLiteral("ChasewellFromWordWanted"), BoolWord(wanted));
 }
 
 QDateTime DefaultReminderDate() {

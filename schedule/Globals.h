@@ -29,23 +29,31 @@ inline const QString kWordSection = QStringLiteral("TandrelSoftwareWord");
 // on every access.
 QString SettingsApplicationName();
 QString GetSetting(const QString& section, const QString& key, const QString& defaultValue);
+// Throws when the store cannot be written.
 void SaveSetting(const QString& section, const QString& key, const QString& value);
+// For settings whose loss costs the user little (a remembered choice, a
+// request already used up): a store that cannot be written must not stop
+// the operation around it. A failure is reported ("Error occurred.  Reason:
+// " + the store's description, which names the file, flag 0, source the
+// application name + ".SaveSetting") once for as long as the same failure
+// lasts, and false is returned.
+bool SaveSettingOrReport(const QString& section, const QString& key, const QString& value);
 
 // The settings table, each read afresh and converted as the table says; a
 // value that does not convert fails with "Type mismatch" or "Overflow".
-qint16 Days();                        // 16-bit whole number, default 7
-bool UseNow();                        // boolean, default False
-QDateTime TimeOfDay();                // a time in the locale, default 8:00 AM
-double DisplayNext();                 // number, default 0
-double IgnoreCCRecipients();          // number, default 1
-bool Remove();                        // boolean, default False
-qint32 DisplayIndividualReminders();  // whole number, default 0
-QString MRUSnoozeTime();              // text, default "5 minutes"
-void setMRUSnoozeTime(const QString& text);
-qint32 DisplayExLeft();          // whole number, default -1
-qint32 DisplayExTop();           // whole number, default -1
-bool ChasewellFromWordWanted();  // the hand-over flag, default False
-void setChasewellFromWordWanted(bool wanted);
+qint16 Days();                                 // 16-bit whole number, default 7
+bool UseNow();                                 // boolean, default False
+QDateTime TimeOfDay();                         // a time in the locale, default 8:00 AM
+double DisplayNext();                          // number, default 0
+double IgnoreCCRecipients();                   // number, default 1
+bool Remove();                                 // boolean, default False
+qint32 DisplayIndividualReminders();           // whole number, default 0
+QString MRUSnoozeTime();                       // text, default "5 minutes"
+void setMRUSnoozeTime(const QString& text);    // SaveSettingOrReport
+qint32 DisplayExLeft();                        // whole number, default -1
+qint32 DisplayExTop();                         // whole number, default -1
+bool ChasewellFromWordWanted();                // the hand-over flag, default False
+void setChasewellFromWordWanted(bool wanted);  // SaveSettingOrReport
 
 // Days from today at TimeOfDay (or at the current time when UseNow). Traps
 // nothing.

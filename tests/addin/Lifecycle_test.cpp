@@ -45,6 +45,8 @@ const QStringList kInspectorCommands = {
 
 class LifecycleTest : public AddinFixture {
 protected:
+    std::shared_ptr<host::HostMailItem> composing;
+
     bool AddRemindersEnabled() {
         auto button = engineObject->FindButton("Add Reminders To Emails");
         EXPECT_NE(button, nullptr);
@@ -233,20 +235,64 @@ TEST_F(LifecycleTest, InspectorsGetTheSendCommandsBeforeAnyExplorerButNothingIsL
     EXPECT_TRUE(env.timers.ArmedTimers().empty());
 }
 
+// The engine's global object, whose data folder cannot be had while
+// failDataFolder is set.
+class FailingGlobal : public host::HxGlobal {
+public:
+    using HxGlobal::HxGlobal;
+    QString DataFolder(qint32 which) override {
+        if (failDataFolder)
+            throw platform::RuntimeError::PathNotFound();
+        return HxGlobal::DataFolder(which);
+    }
+    bool failDataFolder = true;
+};
+
 TEST_F(LifecycleTest, AFailedInitializeIsReportedAndTriedAgainAtTheNextExplorer) {
+    auto failing = std::make_shared<FailingGlobal>(log, folder.Path());
+    env.objects.Register(engine::kGlobalProgId, [failing] { return failing; });
     Start();
-    env.settings.failWrites = true;
     model->OpenExplorer(Inbox());
     EXPECT_EQ(log.Errors(),
-              (std::vector<ErrorReportRecord>{{"Error occurred.  Reason: Permission denied", 0,
-                                               "TandrelSoftware.Initialize"}}));
+              (std::vector<ErrorReportRecord>{
+                  {"Error occurred.  Reason: Path not found", 0, "TandrelSoftware.Initialize"}}));
     EXPECT_EQ(Globals::m_ReminderItems, nullptr);
 
-    env.settings.failWrites = false;
+    failing->failDataFolder = false;
     model->OpenExplorer(SentItems());
     ASSERT_NE(Globals::m_ReminderItems, nullptr);
     EXPECT_EQ(log.TraceMessages("Chasewell.CReminderItems.LoadData"),
               std::vector<QString>{"Reminder data file not found.  Looking for " + DataFile()});
+}
+
+TEST_F(LifecycleTest, SettingsThatCannotBeWrittenAreReportedOnceAndEverythingElseWorks) {
+    WriteDataFile(
+        "EmailAddress: pat@example.com|EntryId: |StoreId: |SentDate: 3/1/2024 9:00:00 AM|"
+        "ReminderDate: 3/8/2024 8:00:00 AM|Color: 0|Subject: Budget|Note: \r\n");
+    env.settings.failWrites = true;
+    Start();
+    model->OpenExplorer(Inbox());
+    // The reminders load and the alarm is armed all the same.
+    ASSERT_NE(Globals::m_ReminderItems, nullptr);
+    EXPECT_EQ(Reminders().Count(), 1);
+    EXPECT_EQ(RemindTimer::NextReminderTime, "3/8/2024 08:00 AM");
+
+    // Sending with a reminder still makes it, though the used-up request
+    // cannot be written back; the failure is not told twice.
+    env.windows.onKeys = [this](QWidget*, const QString&) { model->Send(composing); };
+    composing = Message("Plans", {"to:lee@example.com"});
+    engineObject->ClickButton(model->OpenInspector(composing), CChasewell::kSendWithReminderButton);
+    EXPECT_EQ(Reminders().Count(), 2);
+    EXPECT_EQ(log.Errors(),
+              (std::vector<ErrorReportRecord>{{"Error occurred.  Reason: Permission denied", 0,
+                                               "TandrelSoftware.SaveSetting"}}));
+
+    // Once the store can be written again, a new failure is told again.
+    env.settings.failWrites = false;
+    Globals::setMRUSnoozeTime("1 hour");
+    env.settings.failWrites = true;
+    Globals::setMRUSnoozeTime("2 hours");
+    EXPECT_EQ(log.Errors().size(), 2u);
 }
 
 TEST_F(LifecycleTest, ItemEventErrorsNameTheirStep) {

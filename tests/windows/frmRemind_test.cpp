@@ -341,15 +341,15 @@ TEST_F(FrmRemindTest, FailuresAreReportedWithTheirStepAndSource) {
     EXPECT_EQ(itemChanged, 0) << "the steps after the failed save are skipped";
 }
 
-TEST_F(FrmRemindTest, ASnoozeThatCannotBeRememberedIsReportedAndChangesNothing) {
+TEST_F(FrmRemindTest, ASnoozeTextThatCannotBeRememberedIsReportedButTheSnoozeGoesOn) {
     auto window = Open(pat);
     env.settings.failWrites = true;
     QTest::mouseClick(Button(window.get(), "cmdSnooze"), Qt::LeftButton);
     EXPECT_EQ(log.Errors(),
-              (std::vector<ErrorReportRecord>{{"Error occurred.  Reason: Permission denied", 1,
-                                               "Chasewell.frmRemind.cmdSnooze_Click"}}));
-    EXPECT_TRUE(window->IsLoaded());
-    EXPECT_EQ(pat->ReminderDateText(), "3/7/2024 9:00:00 AM");
+              (std::vector<ErrorReportRecord>{{"Error occurred.  Reason: Permission denied", 0,
+                                               "TandrelSoftware.SaveSetting"}}));
+    EXPECT_FALSE(window->IsLoaded());
+    EXPECT_EQ(pat->ReminderDateText(), "3/7/2024 10:05:00 AM");
 }
 
 TEST_F(FrmRemindTest, TheKeyboardAcceleratorsPressTheirButtons) {

@@ -34,8 +34,9 @@ void SetUpSnoozeBox(QComboBox& list);
 // is none of the choices. Failures (reading the setting) pass to the caller.
 void FillSnoozeList(QComboBox& list);
 
-// Remembers the text, unchanged, as the last snooze text. Failures pass to
-// the caller.
+// Remembers the text, unchanged, as the last snooze text. A settings store
+// that cannot be written is reported (once while it lasts) and the snooze
+// goes on.
 void RememberSnoozeTime(const QString& text);
 
 // Now plus the interval the text names, or no value when the text is not
