@@ -47,12 +47,37 @@ std::optional<qint32> QtColourChooser::ShowColor() {
     return m_current;
 }
 
+namespace {
+
+// A control the user types text into.
+bool TakesTyping(const QWidget* widget) {
+    return widget && (widget->inherits("QLineEdit") || widget->inherits("QTextEdit") ||
+                      widget->inherits("QPlainTextEdit") || widget->inherits("QAbstractSpinBox"));
+}
+
+}  // namespace
+
 void QtWindowEffects::SetForegroundWindow(QWidget* window) {
     if (!window)
         return;
     QWidget* top = window->window();
     if (top->isMinimized())
         top->setWindowState(top->windowState() & ~Qt::WindowMinimized);
+    // While the user is typing in another window of the program (a message,
+    // say), the window comes to the front without the keyboard: what is
+    // being typed must go on reaching the window it is meant for.
+    QWidget* active = QApplication::activeWindow();
+    if (active && active != top && TakesTyping(QApplication::focusWidget())) {
+        const bool wasWithoutActivating = top->testAttribute(Qt::WA_ShowWithoutActivating);
+        top->setAttribute(Qt::WA_ShowWithoutActivating, true);
+        top->show();
+        top->raise();
+        top->setAttribute(Qt::WA_ShowWithoutActivating, wasWithoutActivating);
+        // Not every platform honours that: the keyboard goes back to the
+        // window the user types in (it keeps its focused control).
+        active->activateWindow();
+        return;
+    }
     top->show();
     top->raise();
     top->activateWindow();

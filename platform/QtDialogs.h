@@ -24,6 +24,10 @@ private:
 };
 
 // Raising and activating windows and posting key events with Qt's means.
+// SetForegroundWindow brings the window to the front and activates it,
+// except while the user types in another window of the program (a text
+// control has the focus there): then it only comes to the front, and the
+// keyboard stays where the user is typing.
 // SendKeys understands the key-string forms: characters, "{NAME}" keys
 // ("{ENTER}", "{TAB}", "{ESC}", ...), "~" for Enter, and "+", "^", "%" for
 // Shift, Control and Alt on the next key. Alt with a letter clicks the

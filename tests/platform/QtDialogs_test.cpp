@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <functional>
@@ -99,6 +100,31 @@ TEST(QtWindowEffectsTest, ForegroundRestoresAMinimisedWindow) {
     EXPECT_FALSE(window.isMinimized());
     EXPECT_TRUE(window.isVisible());
     platform::QtWindowEffects().SetForegroundWindow(nullptr);
+}
+
+TEST(QtWindowEffectsTest, ForegroundLeavesTheKeyboardWhereTheUserIsTyping) {
+    QWidget message;
+    auto* body = new QLineEdit(&message);
+    message.show();
+    message.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&message));
+    body->setFocus();
+
+    QWidget alarm;
+    platform::QtWindowEffects().SetForegroundWindow(&alarm);
+    EXPECT_TRUE(alarm.isVisible());
+    QTest::keyClicks(static_cast<QWidget*>(nullptr), "typed on");
+    EXPECT_EQ(QApplication::activeWindow(), &message);
+    EXPECT_EQ(body->text(), "typed on");
+    EXPECT_FALSE(alarm.testAttribute(Qt::WA_ShowWithoutActivating)) << "left as it was";
+
+    // Nobody typing: the window takes the keyboard.
+    QWidget list;
+    list.show();
+    list.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&list));
+    platform::QtWindowEffects().SetForegroundWindow(&alarm);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&alarm));
 }
 
 // A window with buttons named by accelerators and a control that records keys.

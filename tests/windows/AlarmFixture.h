@@ -63,6 +63,15 @@ protected:
         return window;
     }
 
+    // Lets the moment pass in which a window that just came to the front
+    // takes no keys. The clock is put back where it stood, so that the
+    // dates a test expects do not depend on how often it typed.
+    void PastInputGuard() {
+        const QDateTime now = env.clock.Now();
+        env.timers.Advance(InputGuard::kGuardMs);
+        env.clock.Set(now);
+    }
+
     template <class T>
     static T* Control(QWidget* window, const char* name) {
         T* control = window->findChild<T*>(QLatin1String(name));

@@ -24,6 +24,7 @@ protected:
     }
 
     void TypeSnoozeText(frmRemind& window, const QString& text) {
+        PastInputGuard();
         QLineEdit* edit = SnoozeList(&window)->lineEdit();
         edit->clear();
         QTest::keyClicks(edit, text);
@@ -146,7 +147,7 @@ TEST_F(FrmRemindTest, ARefusedTextLeavesTheWindowOpenAndIsOfferedByTheNextWindow
     EXPECT_EQ(itemChanged, 0);
     EXPECT_EQ(pat->ReminderDateText(), "3/7/2024 9:00:00 AM");
     EXPECT_EQ(pat->Note(), "call pat@example.com");
-    EXPECT_EQ(env.timers.SetCount(), 0);
+    EXPECT_TRUE(log.TraceMessages("RemindTimer.KillTimer").empty()) << "the alarm is left alone";
     EXPECT_EQ(Setting("Chasewell", "MRUSnoozeTime"), "5  minutes");
 
     auto next = Open(AddReminder("lee@example.com", "Plans"));
@@ -165,6 +166,7 @@ TEST_F(FrmRemindTest, TheSnoozeTextIsExactlyWhatWasTypedKeyByKey) {
     for (const auto& [text, due] : typed) {
         env.messageBoxes.shown.clear();
         auto window = Open(pat);
+        PastInputGuard();
         // Typed as a user types: into the focused box of the active window.
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -183,6 +185,29 @@ TEST_F(FrmRemindTest, TheSnoozeTextIsExactlyWhatWasTypedKeyByKey) {
               "A reminder was snoozed for 1 HOUR.  Email: pat@example.com");
 }
 
+TEST_F(FrmRemindTest, KeysTypedAsTheAlarmComesUpDoNotReachIt) {
+    // The user was typing when the alarm took the front: the next keys and
+    // the Enter meant for the message must not snooze the reminder.
+    auto window = Open(pat);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    SnoozeList(window.get())->setFocus();
+    QTest::keyClicks(static_cast<QWidget*>(nullptr), "thanks");
+    QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Return);
+    QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_D, Qt::AltModifier);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window->IsLoaded());
+    EXPECT_EQ(SnoozeList(window.get())->currentText(), "5 minutes");
+    EXPECT_EQ(pat->ReminderDateText(), "3/7/2024 9:00:00 AM");
+    EXPECT_EQ(Globals::m_ReminderItems->Count(), 1);
+
+    // A moment later the keyboard works.
+    PastInputGuard();
+    QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Return);
+    EXPECT_FALSE(window->IsLoaded());
+    EXPECT_EQ(pat->ReminderDateText(), "3/7/2024 10:05:00 AM");
+}
+
 TEST_F(FrmRemindTest, EnterSnoozesFromTheListAndPressesAFocusedButton) {
     // Keys go where the user's would: to the focused control of the active
     // window.
@@ -195,6 +220,7 @@ TEST_F(FrmRemindTest, EnterSnoozesFromTheListAndPressesAFocusedButton) {
         QTest::keyClick(static_cast<QWidget*>(nullptr), key);
     };
     auto window = Open(pat);
+    PastInputGuard();
     SnoozeList(window.get())->lineEdit()->clear();
     typeInto(*window, SnoozeList(window.get()), "1 hour", Qt::Key_Return);
     EXPECT_EQ(pat->ReminderDateText(), "3/7/2024 11:00:00 AM");
@@ -203,6 +229,7 @@ TEST_F(FrmRemindTest, EnterSnoozesFromTheListAndPressesAFocusedButton) {
 
     auto lee = AddReminder("lee@example.com", "Plans");
     auto second = Open(lee);
+    PastInputGuard();
     typeInto(*second, Button(second.get(), "cmdDismiss"), "", Qt::Key_Enter);
     EXPECT_EQ(Globals::m_ReminderItems->Count(), 1) << "Dismiss, not Snooze";
     EXPECT_EQ(lee->ReminderDateText(), "3/7/2024 9:00:00 AM");
@@ -234,7 +261,7 @@ TEST_F(FrmRemindTest, DismissDeletesTheReminderAndTheDataFileNoLongerHoldsIt) {
     EXPECT_TRUE(DataFileBytes().contains("lee@example.com"));
     EXPECT_FALSE(window->IsLoaded());
     EXPECT_EQ(itemChanged, 1);
-    EXPECT_EQ(env.timers.SetCount(), 0) << "the timer is left alone";
+    EXPECT_TRUE(log.TraceMessages("RemindTimer.KillTimer").empty()) << "the alarm is left alone";
     EXPECT_EQ(
         log.TraceMessages("frmRemind.cmdDismiss_Click"),
         std::vector<QString>{"A reminder was dismissed and deleted.  Email: pat@example.com"});
@@ -359,6 +386,7 @@ TEST_F(FrmRemindTest, TheKeyboardAcceleratorsPressTheirButtons) {
         QTest::keyClick(&window, key, Qt::AltModifier);
     };
     auto window = Open(pat);
+    PastInputGuard();
     press(*window, Qt::Key_H);
     EXPECT_TRUE(QTest::qWaitFor([&] { return env.colours.shownCount == 1; }));
     press(*window, Qt::Key_A);
@@ -366,11 +394,13 @@ TEST_F(FrmRemindTest, TheKeyboardAcceleratorsPressTheirButtons) {
     EXPECT_EQ(pat->ReminderDateText(), "3/7/2024 10:05:00 AM");
 
     auto second = Open(pat);
+    PastInputGuard();
     press(*second, Qt::Key_S);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !second->IsLoaded(); }));
     EXPECT_EQ(log.TraceMessages("frmRemind.cmdSnooze_Click").size(), 1u);
 
     auto third = Open(pat);
+    PastInputGuard();
     press(*third, Qt::Key_D);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !third->IsLoaded(); }));
     EXPECT_EQ(Globals::m_ReminderItems->Count(), 0);

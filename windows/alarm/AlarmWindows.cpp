@@ -27,7 +27,7 @@ void AlarmWindows::ShowShared(const std::shared_ptr<engine::IEngine>& engine,
         m_shared = new frmRemind;
     if (m_shared->IsLoaded()) {
         if (m_shared->MyReminderInstance() == reminder) {
-            platform::Windows().SetForegroundWindow(m_shared);
+            m_shared->BringToFront();
             return;
         }
         m_shared->close();

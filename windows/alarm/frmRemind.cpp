@@ -188,13 +188,19 @@ void frmRemind::Form_Load() {
         txtNote->setPlainText(m_shownNote);
         setWindowTitle("Chasewell Alarm for " + reminder.ReminderDate());
         adjustSize();
-        platform::Windows().SetForegroundWindow(this);
+        BringToFront();
     });
+}
+
+void frmRemind::BringToFront() {
+    m_inputGuard.Start();
+    platform::Windows().SetForegroundWindow(this);
 }
 
 void frmRemind::Form_Unload() {
     // Cleared first: whatever ItemChanged's handlers do, this runs once.
     m_loaded = false;
+    m_inputGuard.End();
     engine::TrappedSteps(ReportSource::Fixed("Chasewell.frmRemind.Form_Unload"), 1,
                          [this](engine::Steps& steps) {
                              steps.Begin(2);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "addin/contracts/HostEngine.h"
+#include "windows/alarm/InputGuard.h"
 
 class CReminderItem;
 class QComboBox;
@@ -45,6 +46,9 @@ public:
 
     // Loads the window on its first show (see above).
     void setVisible(bool visible) override;
+    // Brings the loaded window to the front, keeping the keyboard off it for
+    // a moment (InputGuard) so keys typed for another window never act here.
+    void BringToFront();
 
     // Controls, named as the window names them (also their objectName).
     QGroupBox* frameChasewellAlarmDetails = nullptr;
@@ -88,6 +92,7 @@ private:
     void Snooze(bool all);
     void ShowNoteColour(qint32 color);
 
+    InputGuard m_inputGuard{*this};
     std::shared_ptr<engine::IEngine> m_engine;
     std::shared_ptr<CReminderItem> m_reminder;
     bool m_loaded = false;
