@@ -243,6 +243,8 @@ void MainWindow::SelectionChanged() {
             .arg(mail.Subject().toHtmlEscaped(),
                  (mail.Sender() ? mail.Sender()->Address() : QString()).toHtmlEscaped(),
                  RecipientsText(mail).toHtmlEscaped(), mail.SentOn().toString("yyyy-MM-dd hh:mm"));
+    if (!mail.ReadingNotice().isEmpty())
+        header += QStringLiteral("<p><i>%1</i></p>").arg(mail.ReadingNotice().toHtmlEscaped());
     m_reading->setHtml(header + "<pre style='white-space: pre-wrap'>" +
                        mail.Body().toHtmlEscaped() + "</pre>");
 }

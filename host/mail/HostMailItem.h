@@ -74,6 +74,10 @@ public:
     std::shared_ptr<HostRecipients> RecipientList() const { return m_recipients; }
     QString Body() const { return m_body; }
     void setBody(const QString& body) { m_body = body; }
+    // What the reader should know about how the message was read (headers
+    // that were shortened, say); empty when nothing.
+    QString ReadingNotice() const { return m_readingNotice; }
+    void setReadingNotice(const QString& notice) { m_readingNotice = notice; }
     // The sender's address entry; no object when unknown (a new message).
     std::shared_ptr<HostAddressEntry> Sender() const { return m_sender; }
     void setSender(std::shared_ptr<HostAddressEntry> sender) { m_sender = std::move(sender); }
@@ -85,6 +89,7 @@ public:
 
 private:
     QString m_body;
+    QString m_readingNotice;
     std::shared_ptr<HostRecipients> m_recipients = std::make_shared<HostRecipients>();
     std::shared_ptr<HostAddressEntry> m_sender;
     QDateTime m_sentOn;

@@ -5,6 +5,7 @@
 #include "host/maildir/MessageFile.h"
 
 #include <QTimeZone>
+#include <algorithm>
 
 #include "platform/Clock.h"
 #include "platform/Env.h"
@@ -49,16 +50,20 @@ QString TypeWord(qint32 type) {
     }
 }
 
-// Appends every mailbox of a list (groups are opened) as recipients.
-void AddAddresses(InternetAddressList* list, qint32 type, HostRecipients& recipients) {
+// Appends every mailbox of a list (groups are opened) as recipients, up to
+// kMaxRecipients in all; false when some were left out.
+bool AddAddresses(InternetAddressList* list, qint32 type, HostRecipients& recipients) {
     if (!list)
-        return;
+        return true;
     const int count = internet_address_list_length(list);
     for (int i = 0; i < count; ++i) {
+        if (recipients.Count() >= kMaxRecipients)
+            return false;
         InternetAddress* address = internet_address_list_get_address(list, i);
         if (INTERNET_ADDRESS_IS_GROUP(address)) {
-            AddAddresses(internet_address_group_get_members(INTERNET_ADDRESS_GROUP(address)), type,
-                         recipients);
+            if (!AddAddresses(internet_address_group_get_members(INTERNET_ADDRESS_GROUP(address)),
+                              type, recipients))
+                return false;
         } else if (INTERNET_ADDRESS_IS_MAILBOX(address)) {
             const QString addr =
                 FromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address)))
@@ -67,6 +72,75 @@ void AddAddresses(InternetAddressList* list, qint32 type, HostRecipients& recipi
                 recipients.AddRecipient(type, addr);
         }
     }
+    return true;
+}
+
+// Where a field that is too long is cut: after the last address separator
+// (or, in other fields, the last blank) before the limit, so that no half
+// address is read; at the limit itself when there is neither.
+qsizetype CutPoint(QByteArrayView field, qsizetype limit) {
+    // Never inside the field's name, nor so that the value is left empty.
+    const qsizetype valueStart = field.indexOf(':') + 2;
+    const QByteArrayView head = field.first(limit);
+    qsizetype cut = head.lastIndexOf(',');
+    if (cut <= valueStart)
+        cut = std::max(head.lastIndexOf(' '), head.lastIndexOf('\t'));
+    return cut > valueStart ? cut : limit;
+}
+
+// The message with every header field cut to kMaxHeaderFieldBytes and the
+// header to kMaxHeaderBytes (later fields dropped); the body is kept as it
+// is. shortened says whether anything was cut. One pass over the header.
+QByteArray CapHeader(const QByteArray& bytes, bool& shortened) {
+    shortened = false;
+    const QByteArrayView all(bytes);
+    // The header ends at the first empty line.
+    qsizetype headerEnd = all.size();
+    qsizetype bodyStart = all.size();
+    for (qsizetype at = all.indexOf('\n'); at >= 0; at = all.indexOf('\n', at + 1)) {
+        const qsizetype next = at + 1;
+        if (next < all.size() && all[next] == '\n') {
+            headerEnd = next;
+            bodyStart = next;
+            break;
+        }
+        if (next + 1 < all.size() && all[next] == '\r' && all[next + 1] == '\n') {
+            headerEnd = next;
+            bodyStart = next;
+            break;
+        }
+    }
+    QByteArray out;
+    qsizetype fieldStart = 0;
+    while (fieldStart < headerEnd) {
+        // A field runs on over the lines that start with a blank.
+        qsizetype fieldEnd = fieldStart;
+        for (;;) {
+            const qsizetype lineEnd = all.indexOf('\n', fieldEnd);
+            fieldEnd = lineEnd < 0 || lineEnd >= headerEnd ? headerEnd : lineEnd + 1;
+            if (fieldEnd >= headerEnd || (all[fieldEnd] != ' ' && all[fieldEnd] != '\t'))
+                break;
+        }
+        QByteArrayView field = all.sliced(fieldStart, fieldEnd - fieldStart);
+        fieldStart = fieldEnd;
+        if (out.size() + std::min(field.size(), kMaxHeaderFieldBytes) > kMaxHeaderBytes) {
+            shortened = true;
+            break;
+        }
+        if (field.size() > kMaxHeaderFieldBytes) {
+            shortened = true;
+            out += field.first(CutPoint(field, kMaxHeaderFieldBytes));
+            out += "\r\n";
+        } else {
+            out += field;
+        }
+    }
+    if (!shortened)
+        return bytes;
+    if (!out.endsWith('\n'))
+        out += "\r\n";
+    out += all.sliced(bodyStart);
+    return out;
 }
 
 QString FirstAddress(InternetAddressList* list) {
@@ -114,9 +188,11 @@ void MakeUnreadable(HostMailItem& item, const QString& fileName) {
 
 }  // namespace
 
-ReadResult ReadMessage(const QByteArray& bytes, HostMailItem& item, const QString& fileName) {
+ReadResult ReadMessage(const QByteArray& original, HostMailItem& item, const QString& fileName) {
     InitOnce();
     ReadResult result;
+    bool shortened = false;
+    const QByteArray bytes = CapHeader(original, shortened);
     Ref<GMimeStream> stream(
         g_mime_stream_mem_new_with_buffer(bytes.constData(), static_cast<size_t>(bytes.size())));
     Ref<GMimeParser> parser(g_mime_parser_new_with_stream(stream.p));
@@ -136,9 +212,12 @@ ReadResult ReadMessage(const QByteArray& bytes, HostMailItem& item, const QStrin
         item.setSender(HostAddressEntry::ForAddress(from));
 
     auto recipients = item.RecipientList();
-    AddAddresses(g_mime_message_get_to(message.p), client::olTo, *recipients);
-    AddAddresses(g_mime_message_get_cc(message.p), client::olCC, *recipients);
-    AddAddresses(g_mime_message_get_bcc(message.p), client::olBCC, *recipients);
+    const bool allRecipients =
+        AddAddresses(g_mime_message_get_to(message.p), client::olTo, *recipients) &&
+        AddAddresses(g_mime_message_get_cc(message.p), client::olCC, *recipients) &&
+        AddAddresses(g_mime_message_get_bcc(message.p), client::olBCC, *recipients);
+    if (shortened || !allRecipients)
+        item.setReadingNotice(kShortenedHeaderNotice);
     GMimeHeaderList* headers = g_mime_object_get_header_list(GMIME_OBJECT(message.p));
     const int headerCount = g_mime_header_list_get_count(headers);
     for (int i = 0; i < headerCount; ++i) {
@@ -154,8 +233,13 @@ ReadResult ReadMessage(const QByteArray& bytes, HostMailItem& item, const QStrin
                             : word == "BCC" ? client::olBCC
                                             : client::olTo;
         const QString address = value.mid(space + 1).trimmed();
-        if (!address.isEmpty())
-            recipients->AddRecipient(type, address);
+        if (address.isEmpty())
+            continue;
+        if (recipients->Count() >= kMaxRecipients) {
+            item.setReadingNotice(kShortenedHeaderNotice);
+            break;
+        }
+        recipients->AddRecipient(type, address);
     }
 
     if (GDateTime* date = g_mime_message_get_date(message.p))

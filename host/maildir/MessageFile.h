@@ -15,6 +15,19 @@ namespace host::maildir {
 // and read back into the same place.
 inline constexpr char kDirectoryRecipientHeader[] = "X-Chasewell-Directory-Recipient";
 
+// What is read of a message's header, however large the file says it is. Mail
+// servers refuse far larger headers than real mail ever has; a header line
+// of 20 MB, or a To: line with a million addresses, would otherwise freeze
+// the program and take gigabytes.
+inline constexpr qsizetype kMaxHeaderFieldBytes = 64 * 1024;  // one field, folded lines and all
+inline constexpr qsizetype kMaxHeaderBytes = 1024 * 1024;     // the whole header
+inline constexpr int kMaxRecipients = 1000;                   // To, Cc and Bcc together
+
+// Said in the reading pane when the header was shortened.
+inline const QString kShortenedHeaderNotice = QStringLiteral(
+    "Parts of this message's header were longer than mail servers accept and were shortened "
+    "when it was read.");
+
 // What was read from one message file.
 struct ReadResult {
     // False when the bytes were not a message at all (empty, or no header
@@ -28,8 +41,10 @@ struct ReadResult {
 // To/CC/BCC recipients (directory recipients from kDirectoryRecipientHeader),
 // send time (taken to the local wall clock) and the first text/plain body
 // (any charset and transfer encoding, encoded-word headers decoded).
-// Never throws for any input; fileName only names the file in what an
-// unreadable item shows.
+// Header fields, the header and the recipients are cut at the limits above
+// (an address list at the last whole address), and the item's reading
+// notice says so. Never throws for any input; fileName only names the file
+// in what an unreadable item shows.
 ReadResult ReadMessage(const QByteArray& bytes, HostMailItem& item, const QString& fileName);
 
 // The item as an RFC 5322 message: From, To, Cc, Bcc, Subject (encoded

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QStandardItemModel>
 #include <QStatusBar>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -146,6 +147,17 @@ TEST_F(MailClientTest, TheListShowsTheFolderSortsDatesByValueAndSelectionReaches
         selected << std::dynamic_pointer_cast<HostMailItem>(item)->Subject();
     selected.sort();
     EXPECT_EQ(selected, (QStringList{"Budget 2025", "Team offsite"}));
+}
+
+TEST_F(MailClientTest, TheReadingPaneSaysWhenAMessagesHeaderWasShortened) {
+    auto shortened = client.Model()->NewMailItem();
+    shortened->setSubject("Too long");
+    shortened->setReadingNotice("Parts of this header were shortened.");
+    client.Model()->Deliver(Folder(client::olFolderInbox), shortened);
+    Main().SelectSubjects({"Too long"});
+    EXPECT_TRUE(
+        Main().readingPane()->toPlainText().contains("Parts of this header were shortened."));
+    EXPECT_EQ(Column(MainWindow::ColumnSubject).count("Too long"), 1) << "and it is listed";
 }
 
 TEST_F(MailClientTest, CtrlEnterSendsAndTheSentCopyIsFiledInSentItems) {

@@ -201,6 +201,57 @@ TEST_F(MaildirTest, MalformedFilesAreListedAndNeverStopTheFolder) {
     EXPECT_EQ(Mail(inbox, "Fine")->Body().trimmed(), "ok");
 }
 
+TEST_F(MaildirTest, HugeHeadersAreShortenedAndTheMessageIsStillListed) {
+    using host::maildir::kMaxHeaderFieldBytes;
+    using host::maildir::kMaxRecipients;
+    // A 20 MB subject, and a To: line with a million addresses.
+    QByteArray huge =
+        "From: spam@example.com\r\nSubject: " + QByteArray(20 * 1024 * 1024, 'x') + "\r\nTo: ";
+    for (int i = 0; i < 1000000; ++i) huge += (i ? ", p" : "p") + QByteArray::number(i) + "@x.com";
+    huge += "\r\nDate: Tue, 5 Mar 2024 08:00:00 +0000\r\n\r\nhello\r\n";
+    HostMailItem item({});
+    host::maildir::ReadMessage(huge, item, "huge");
+    // Cut at the limit, the field's name counted (sizes compared: a failure
+    // must not print megabytes).
+    EXPECT_EQ(item.Subject().size(), kMaxHeaderFieldBytes - qsizetype(sizeof("Subject: ") - 1));
+    EXPECT_TRUE(item.Subject().startsWith("xxx"));
+    EXPECT_EQ(item.RecipientList()->Count(), kMaxRecipients);
+    EXPECT_EQ(item.SentOn(),
+              platform::ToWallClock(QDateTime(QDate(2024, 3, 5), QTime(8, 0), Qt::UTC)));
+    EXPECT_EQ(item.Body().trimmed(), "hello");
+    EXPECT_EQ(item.ReadingNotice(), host::maildir::kShortenedHeaderNotice);
+
+    // An address list too long for the limit but with fewer addresses than
+    // the most allowed is cut after a whole address; later fields stay.
+    QByteArray wide = "Subject: Many\r\nTo: ";
+    const QByteArray name = "a.rather.long.name.of.someone.at.a.large.company.abroad.x";
+    for (int i = 0; i < 900; ++i)
+        wide += (i ? ", " : "") + name + QByteArray::number(i) + "@example.com";
+    wide += "\r\nCc: kept@example.com\r\n\r\nbody\r\n";
+    ASSERT_GT(wide.size(), kMaxHeaderFieldBytes);
+    HostMailItem many({});
+    host::maildir::ReadMessage(wide, many, "wide");
+    const auto recipients = many.RecipientList();
+    ASSERT_GT(recipients->Count(), 500);
+    ASSERT_LT(recipients->Count(), 900);
+    const QString last = recipients->Item(recipients->Count() - 1)->Address();
+    EXPECT_TRUE(last.startsWith(QString::fromLatin1(name)) && last.endsWith("@example.com"))
+        << last.toStdString();
+    EXPECT_EQ(recipients->Item(recipients->Count())->Address(), "kept@example.com");
+    EXPECT_EQ(many.Subject(), "Many");
+
+    // In a folder the message is listed like any other.
+    WriteBytes(Root() + "/Inbox/cur/huge:2,S", huge);
+    auto opened = Open();
+    ASSERT_EQ(opened->Folder(client::olFolderInbox)->Contents().size(), 1u);
+
+    // An ordinary message has nothing to say.
+    HostMailItem plain({});
+    host::maildir::ReadMessage("Subject: Fine\r\nTo: a@x.com\r\n\r\nok\r\n", plain, "plain");
+    EXPECT_EQ(plain.ReadingNotice(), "");
+    EXPECT_EQ(plain.Subject(), "Fine");
+}
+
 TEST_F(MaildirTest, TheInboxIsWatchedForMessagesAnotherProgramDropsIn) {
     auto opened = Open();
     std::vector<QString> added;
