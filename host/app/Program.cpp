@@ -205,7 +205,7 @@ int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err) {
         ScriptRunner runner(*client, clock, timers, out, restart);
         exitCode = runner.RunFile(options.script, err);
     } else {
-        client->Mailbox().StartWatching(2000);
+        client->Mailbox().StartWatching();
         client->Main()->onClosed = [] { QCoreApplication::quit(); };
         const QuitOnStopSignals stopSignals;
         QApplication::exec();

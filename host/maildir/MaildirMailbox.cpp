@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QRegularExpression>
 #include <QUuid>
 #include <algorithm>
@@ -50,8 +51,6 @@ MaildirMailbox::MaildirMailbox(std::shared_ptr<MailModel> model) : m_model(std::
 }
 
 MaildirMailbox::~MaildirMailbox() {
-    if (m_timerId)
-        platform::Timers().KillTimer(m_timerId);
     m_model->onFiled = nullptr;
     m_model->onRemoved = nullptr;
 }
@@ -279,10 +278,17 @@ int MaildirMailbox::Poll() {
     return arrived;
 }
 
-void MaildirMailbox::StartWatching(qint32 intervalMs) {
-    if (m_timerId)
-        platform::Timers().KillTimer(m_timerId);
-    m_timerId = platform::Timers().SetTimer(intervalMs, [this] { Poll(); });
+void MaildirMailbox::StartWatching() {
+    auto inbox = m_inbox.lock();
+    const Bound* bound = inbox ? BindingOf(inbox.get()) : nullptr;
+    if (!bound)
+        return;
+    m_watcher = std::make_unique<QFileSystemWatcher>();
+    // A delivery agent writes into tmp/ and renames into new/; readers move
+    // files from new/ to cur/. Both moves change one of these two.
+    m_watcher->addPaths({bound->dir + '/' + kNew, bound->dir + '/' + kCur});
+    QObject::connect(m_watcher.get(), &QFileSystemWatcher::directoryChanged, m_watcher.get(),
+                     [this] { Poll(); });
 }
 
 std::shared_ptr<HostMailItem> MaildirMailbox::Import(const std::shared_ptr<HostFolder>& folder,

@@ -8,6 +8,8 @@
 
 #include "host/mail/MailModel.h"
 
+class QFileSystemWatcher;
+
 namespace host::maildir {
 
 // The name of the mailbox folder inside the data folder.
@@ -61,8 +63,10 @@ public:
     // the last look, each arriving with the model's item-added event.
     // Returns how many arrived.
     int Poll();
-    // Looks every intervalMs through the platform's window timers.
-    void StartWatching(qint32 intervalMs);
+    // Looks whenever the Inbox's new/ or cur/ changes, as the system tells
+    // (a file system watcher): nothing wakes the program while no mail
+    // comes.
+    void StartWatching();
 
     // Copies an .eml file into a bound folder unchanged and delivers it there
     // (item-added event). No object, with the reason in error, when the file
@@ -110,7 +114,7 @@ private:
     std::vector<Bound> m_bound;
     QHash<QString, Stored> m_files;  // by entry id
     std::weak_ptr<HostFolder> m_inbox;
-    quint32 m_timerId = 0;
+    std::unique_ptr<QFileSystemWatcher> m_watcher;
 };
 
 }  // namespace host::maildir

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTest>
 
 #include "host/maildir/MaildirMailbox.h"
 #include "host/maildir/MessageFile.h"
@@ -259,22 +261,29 @@ TEST_F(MaildirTest, TheInboxIsWatchedForMessagesAnotherProgramDropsIn) {
         added.push_back(where->Name() + ": " +
                         std::dynamic_pointer_cast<HostMailItem>(item)->Subject());
     };
-    opened->mailbox->StartWatching(2000);
+    opened->mailbox->StartWatching();
+    // Nothing is looked at by the clock: no timer is armed for it.
+    EXPECT_EQ(env.timers.ArmedCount(), 0);
     const QString inbox = Root() + "/Inbox/";
     // A delivery agent writes into tmp/ and then moves the file into new/.
     WriteBytes(inbox + "tmp/1709600000.M1P1.mx", "Subject: half written\r\n");
-    env.timers.Advance(2000);
+    QCoreApplication::processEvents();
     EXPECT_TRUE(added.empty());
     QFile::rename(inbox + "tmp/1709600000.M1P1.mx", inbox + "new/1709600000.M1P1.mx");
     WriteBytes(inbox + "cur/1709600001.M2P2.mx:2,S", "Subject: second\r\n\r\nbody\r\n");
-    env.timers.Advance(2000);
+    // The system tells of the change through the event loop.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return added.size() == 2; }, 10000));
     EXPECT_EQ(added, (std::vector<QString>{"Inbox: half written", "Inbox: second"}));
     // Another reader marks the first one read: the same message, not a new one.
     QFile::rename(inbox + "new/1709600000.M1P1.mx", inbox + "cur/1709600000.M1P1.mx:2,S");
-    env.timers.Advance(2000);
-    EXPECT_EQ(added.size(), 2u);
     auto first = Mail(opened->Folder(client::olFolderInbox), "half written");
-    EXPECT_EQ(opened->mailbox->FileOf(first->EntryID()), inbox + "cur/1709600000.M1P1.mx:2,S");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return opened->mailbox->FileOf(first->EntryID()) ==
+                   inbox + "cur/1709600000.M1P1.mx:2,S";
+        },
+        10000));
+    EXPECT_EQ(added.size(), 2u);
     // Taking it out of the folder deletes the renamed file.
     opened->model->Remove(first);
     EXPECT_FALSE(QFileInfo::exists(inbox + "cur/1709600000.M1P1.mx:2,S"));
