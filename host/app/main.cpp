@@ -1,8 +1,38 @@
+#include <unistd.h>
 #include <QApplication>
 #include <QTextStream>
 #include <cstdio>
 
 #include "host/app/Program.h"
+
+namespace {
+
+const char kNoDisplay[] =
+    "No display is available%s. Run it offscreen and print to the terminal instead: "
+    "QT_QPA_PLATFORM=offscreen chasewell --print (or --script FILE to perform a script)\n";
+
+QtMessageHandler g_previousHandler = nullptr;
+
+// While the application object connects to the display: a display that is
+// named but cannot be reached (an ended remote session) makes Qt abort with
+// a page of plugin advice. The user gets the one line instead, and the
+// platform plugin's own complaints before it are held back.
+void StartupMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtFatalMsg) {
+        const QByteArray display = qgetenv("DISPLAY");
+        const QByteArray which =
+            display.isEmpty() ? QByteArray() : " (the display " + display + " cannot be reached)";
+        std::fprintf(stderr, kNoDisplay, which.constData());
+        std::fflush(stderr);
+        ::_exit(1);
+    }
+    if (context.category && qstrncmp(context.category, "qt.qpa", 6) == 0)
+        return;
+    if (g_previousHandler)
+        g_previousHandler(type, context, message);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QStringList arguments;
@@ -15,16 +45,14 @@ int main(int argc, char** argv) {
                            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
     if (noDisplay) {
         if (!print) {
-            std::fputs(
-                "No display is available. Run it offscreen and print to the terminal instead: "
-                "QT_QPA_PLATFORM=offscreen chasewell --print (or --script FILE to perform a "
-                "script)\n",
-                stderr);
+            std::fprintf(stderr, kNoDisplay, "");
             return 1;
         }
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    g_previousHandler = qInstallMessageHandler(StartupMessages);
     QApplication application(argc, argv);
+    qInstallMessageHandler(g_previousHandler);
     QTextStream out(stdout);
     QTextStream err(stderr);
     QString message;

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include "host/app/Program.h"
 #include "tests/support/FakeEnv.h"
@@ -83,6 +86,31 @@ TEST_F(ProgramTest, ProblemsAreShownAndALibraryThatCannotLoadIsSaidPlainly) {
     EXPECT_TRUE(result.err.startsWith("Cannot load the module library \"" +
                                       folder.File("missing.so") + "\"."))
         << result.err.toStdString();
+}
+
+TEST_F(ProgramTest, WithoutAReachableDisplayTheProgramSaysSoInOneLine) {
+    const auto run = [](const QString& display) {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
+        if (!display.isEmpty())
+            environment.insert("DISPLAY", display);
+        program.setProcessEnvironment(environment);
+        program.start(QCoreApplication::applicationDirPath() + "/chasewell", {});
+        EXPECT_TRUE(program.waitForFinished(60000));
+        return std::make_pair(program.exitCode(),
+                              QString::fromUtf8(program.readAllStandardError()));
+    };
+    const QString advice =
+        ". Run it offscreen and print to the terminal instead: QT_QPA_PLATFORM=offscreen "
+        "chasewell --print (or --script FILE to perform a script)\n";
+    EXPECT_EQ(run(QString()), std::make_pair(1, "No display is available" + advice));
+    // A display that is named but gone (an ended remote session): the same
+    // one line, not an abort with a page of plugin advice.
+    EXPECT_EQ(
+        run(":97"),
+        std::make_pair(1, "No display is available (the display :97 cannot be reached)" + advice));
 }
 
 TEST_F(ProgramTest, ArgumentsAreCheckedWithUsage) {
