@@ -1,10 +1,14 @@
 # Installs the Debian packages the build needs when any is missing.
 # Sourced by run.sh and test.sh.
-chasewell_packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev pkgconf libgmime-3.0-dev)
+chasewell_packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
+    pkgconf libgmime-3.0-dev)
+# Only the tests need these: clang and its runtime for the fuzz targets.
+chasewell_test_packages=(clang libclang-rt-14-dev)
 
+# chasewell_ensure_packages [PACKAGE...]: the build's packages and the ones named.
 chasewell_ensure_packages() {
     local missing=()
-    for package in "${chasewell_packages[@]}"; do
+    for package in "${chasewell_packages[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
