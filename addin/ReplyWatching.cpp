@@ -2,6 +2,7 @@
 // its reminder; the sent copy in Sent Items gives the reminders its time and
 // identifiers.
 
+#include "addin/AutomaticReplies.h"
 #include "addin/CChasewell.h"
 #include "addin/contracts/ErrorReport.h"
 #include "platform/Env.h"
@@ -47,10 +48,12 @@ bool CChasewell::ItemAddedToInbox(const platform::ObjectRef& Item) {
             steps.Begin(6);
             QString address;
             QString subject;
+            QString headers;
             {
                 auto safeItem = SafeItemFor(Item);
                 address = Globals::GetFromSMTPAddress(*safeItem);
                 subject = safeItem->Subject();
+                headers = safeItem->TransportMessageHeaders();
             }
             steps.Begin(8);
             auto& reminders = Deref(Globals::m_ReminderItems);
@@ -63,6 +66,13 @@ bool CChasewell::ItemAddedToInbox(const platform::ObjectRef& Item) {
             // so a message from nobody in particular could end anyone's reminder.
             if (address.isEmpty())
                 return;
+            // An out-of-office notice or a delivery report is no answer: the
+            // person has still to be chased.
+            if (const auto marker = AutomaticReplyMarker(headers, subject)) {
+                Globals::WriteTrace(procedure, "Automatic reply, not an answer (" + *marker +
+                                                   "): no reminder is removed");
+                return;
+            }
             auto found = reminders.FindEx(address, subject);
             if (!found)
                 return;

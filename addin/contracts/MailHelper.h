@@ -60,6 +60,9 @@ public:
     virtual void Display() = 0;
     // The sender of a received message; no object when unknown.
     virtual std::shared_ptr<mailhelper::AddressEntry> Sender() = 0;
+    // The Internet header of a received message as it arrived (the
+    // transport message headers), as text; empty for a message made here.
+    virtual QString TransportMessageHeaders() const = 0;
 };
 
 // "QxOutlook.QxMAPIUtils".

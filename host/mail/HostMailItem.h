@@ -78,6 +78,10 @@ public:
     // that were shortened, say); empty when nothing.
     QString ReadingNotice() const { return m_readingNotice; }
     void setReadingNotice(const QString& notice) { m_readingNotice = notice; }
+    // The header a received message arrived with, as it stood in its file
+    // (kept as bytes: most of it is ASCII); empty for a message made here.
+    QString TransportMessageHeaders() const { return QString::fromUtf8(m_transportHeaders); }
+    void setTransportMessageHeaders(const QByteArray& header) { m_transportHeaders = header; }
     // The sender's address entry; no object when unknown (a new message).
     std::shared_ptr<HostAddressEntry> Sender() const { return m_sender; }
     void setSender(std::shared_ptr<HostAddressEntry> sender) { m_sender = std::move(sender); }
@@ -90,6 +94,7 @@ public:
 private:
     QString m_body;
     QString m_readingNotice;
+    QByteArray m_transportHeaders;
     std::shared_ptr<HostRecipients> m_recipients = std::make_shared<HostRecipients>();
     std::shared_ptr<HostAddressEntry> m_sender;
     QDateTime m_sentOn;

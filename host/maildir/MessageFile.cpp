@@ -91,7 +91,7 @@ qsizetype CutPoint(QByteArrayView field, qsizetype limit) {
 // The message with every header field cut to kMaxHeaderFieldBytes and the
 // header to kMaxHeaderBytes (later fields dropped); the body is kept as it
 // is. shortened says whether anything was cut. One pass over the header.
-QByteArray CapHeader(const QByteArray& bytes, bool& shortened) {
+QByteArray CapHeader(const QByteArray& bytes, bool& shortened, QByteArray& header) {
     shortened = false;
     const QByteArrayView all(bytes);
     // The header ends at the first empty line.
@@ -135,10 +135,13 @@ QByteArray CapHeader(const QByteArray& bytes, bool& shortened) {
             out += field;
         }
     }
-    if (!shortened)
+    if (!shortened) {
+        header = bytes.left(headerEnd);
         return bytes;
+    }
     if (!out.endsWith('\n'))
         out += "\r\n";
+    header = out;
     out += all.sliced(bodyStart);
     return out;
 }
@@ -192,7 +195,8 @@ ReadResult ReadMessage(const QByteArray& original, HostMailItem& item, const QSt
     InitOnce();
     ReadResult result;
     bool shortened = false;
-    const QByteArray bytes = CapHeader(original, shortened);
+    QByteArray header;
+    const QByteArray bytes = CapHeader(original, shortened, header);
     Ref<GMimeStream> stream(
         g_mime_stream_mem_new_with_buffer(bytes.constData(), static_cast<size_t>(bytes.size())));
     Ref<GMimeParser> parser(g_mime_parser_new_with_stream(stream.p));
@@ -206,6 +210,7 @@ ReadResult ReadMessage(const QByteArray& original, HostMailItem& item, const QSt
         return result;
     }
 
+    item.setTransportMessageHeaders(header);
     item.setSubject(FromUtf8(g_mime_message_get_subject(message.p)));
     const QString from = FirstAddress(g_mime_message_get_from(message.p));
     if (!from.isEmpty())

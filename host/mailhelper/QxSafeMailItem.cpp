@@ -96,4 +96,9 @@ std::shared_ptr<mailhelper::AddressEntry> QxSafeMailItem::Sender() {
     return std::make_shared<QxAddressEntry>(mail->Sender());
 }
 
+QString QxSafeMailItem::TransportMessageHeaders() const {
+    auto* mail = dynamic_cast<HostMailItem*>(&Item());
+    return mail ? mail->TransportMessageHeaders() : QString();
+}
+
 }  // namespace host

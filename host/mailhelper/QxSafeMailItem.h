@@ -75,6 +75,8 @@ public:
     void Display() override;
     // No object for an item without a known sender.
     std::shared_ptr<mailhelper::AddressEntry> Sender() override;
+    // The header the message was read with; empty for others.
+    QString TransportMessageHeaders() const override;
 
     const std::shared_ptr<client::ItemObject>& WrappedItem() const { return m_item; }
 

@@ -252,6 +252,10 @@ TEST_F(MaildirTest, HugeHeadersAreShortenedAndTheMessageIsStillListed) {
     host::maildir::ReadMessage("Subject: Fine\r\nTo: a@x.com\r\n\r\nok\r\n", plain, "plain");
     EXPECT_EQ(plain.ReadingNotice(), "");
     EXPECT_EQ(plain.Subject(), "Fine");
+    // The header is kept as it arrived, for those who must read more of it.
+    EXPECT_EQ(plain.TransportMessageHeaders(), "Subject: Fine\r\nTo: a@x.com\r\n");
+    EXPECT_LE(item.TransportMessageHeaders().size(), host::maildir::kMaxHeaderBytes + 2)
+        << "the shortened header, not the 40 MB one";
 }
 
 TEST_F(MaildirTest, TheInboxIsWatchedForMessagesAnotherProgramDropsIn) {

@@ -103,6 +103,7 @@ struct SentMessage : mailhelper::SafeMailItem {
     void Save() override {}
     void Display() override {}
     std::shared_ptr<mailhelper::AddressEntry> Sender() override { return entry; }
+    QString TransportMessageHeaders() const override { return {}; }
     std::shared_ptr<Entry> entry;
 };
 
