@@ -195,8 +195,8 @@ ReadResult ReadMessage(const QByteArray& original, HostMailItem& item, const QSt
     InitOnce();
     ReadResult result;
     bool shortened = false;
-    QByteArray header;
-    const QByteArray bytes = CapHeader(original, shortened, header);
+    QByteArray headerBlock;
+    const QByteArray bytes = CapHeader(original, shortened, headerBlock);
     Ref<GMimeStream> stream(
         g_mime_stream_mem_new_with_buffer(bytes.constData(), static_cast<size_t>(bytes.size())));
     Ref<GMimeParser> parser(g_mime_parser_new_with_stream(stream.p));
@@ -210,7 +210,7 @@ ReadResult ReadMessage(const QByteArray& original, HostMailItem& item, const QSt
         return result;
     }
 
-    item.setTransportMessageHeaders(header);
+    item.setTransportMessageHeaders(headerBlock);
     item.setSubject(FromUtf8(g_mime_message_get_subject(message.p)));
     const QString from = FirstAddress(g_mime_message_get_from(message.p));
     if (!from.isEmpty())
