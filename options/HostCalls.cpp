@@ -22,8 +22,7 @@ int FindOperation(const QMetaObject& meta, const char* name, int count) {
     // the host's own operation first.
     for (int i = meta.methodCount() - 1; i >= 0; --i) {
         const QMetaMethod method = meta.method(i);
-        if (method.methodType() == QMetaMethod::Constructor || method.name() != name ||
-            method.parameterCount() != count)
+        if (method.name() != name || method.parameterCount() != count)
             continue;
         bool texts = true;
         for (int p = 0; p < count && texts; ++p) texts = TakesText(method, p);
