@@ -1,6 +1,10 @@
-// The options page library. The page itself comes with its own step; the
-// library already builds and names itself so the engine can find it.
+// The options page library's exported factory: the engine's settings dialog
+// loads the library and creates the page through it (see PropertyPage.h).
 
-extern "C" __attribute__((visibility("default"))) const char* ChasewellProp_Name() {
-    return "ChasewellProp";
+#include "options/PropertyPage.h"
+#include "options/UC1.h"
+
+extern "C" __attribute__((visibility("default"))) options::PropertyPage* ChasewellProp_CreatePage(
+    QWidget* parent) {
+    return new UC1(parent);
 }

@@ -20,6 +20,8 @@
 
 #include "host/app/ComposeWindow.h"
 #include "host/app/MailClient.h"
+#include "host/app/MainMenu.h"
+#include "host/app/SettingsDialog.h"
 #include "platform/Env.h"
 
 namespace host::app {
@@ -115,6 +117,7 @@ MainWindow::MainWindow(MailClient& client, std::shared_ptr<HostExplorer> explore
     import->setToolTip(QStringLiteral("Import a message file into the current folder"));
     connect(import, &QAction::triggered, this, &MainWindow::ImportFile);
     m_toolBar->addSeparator();
+    AddMainMenu(*this);
 
     m_log = new QPlainTextEdit;
     m_log->setObjectName("txtLog");
@@ -297,6 +300,19 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
     if (onClosed)
         onClosed();
+}
+
+SettingsDialog* MainWindow::OpenSettings() {
+    // A dialog that was closed is on its way out: a new one shows the stored
+    // values as they are now.
+    if (!m_settings || !m_settings->isVisible()) {
+        m_settings = new SettingsDialog(this);
+        connect(m_settings, &QDialog::finished, m_settings, &QObject::deleteLater);
+    }
+    m_settings->show();
+    m_settings->raise();
+    m_settings->activateWindow();
+    return m_settings;
 }
 
 void MainWindow::ShowProblem(const QString& text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -20,11 +21,13 @@ class QTreeWidget;
 namespace host::app {
 
 class MailClient;
+class SettingsDialog;
 
 // The explorer: the folder tree, the message list of the current folder
 // (several may be selected; sorted by any column, dates by their value) and
 // a reading pane, with the program's own commands and the add-in's explorer
-// commands on the toolbar, and a log view of the problems reported.
+// commands on the toolbar, the menu bar (MainMenu.h), and a log view of the
+// problems reported.
 class MainWindow : public QMainWindow {
 public:
     MainWindow(MailClient& client, std::shared_ptr<HostExplorer> explorer);
@@ -43,6 +46,10 @@ public:
     std::vector<std::shared_ptr<HostMailItem>> SelectedMails() const;
     // Adds a line to the log view and shows it in the status bar.
     void ShowProblem(const QString& text);
+    // Opens the add-in's settings dialog (modeless) and returns it; while it
+    // is open, brings it forward instead. Each opening shows the stored
+    // values afresh; the dialog is deleted when it closes.
+    SettingsDialog* OpenSettings();
 
     QTreeWidget* folderTree() const { return m_folders; }
     QTreeView* messageList() const { return m_list; }
@@ -78,6 +85,7 @@ private:
     QTextBrowser* m_reading;
     QToolBar* m_toolBar;
     QPlainTextEdit* m_log;
+    QPointer<SettingsDialog> m_settings;
 };
 
 }  // namespace host::app

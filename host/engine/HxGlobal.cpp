@@ -10,15 +10,39 @@ namespace {
 // The texts of module "Chasewell", numbered as the options page asks for
 // them: hot-help texts and captions.
 const char* const kChasewellTexts[30] = {
-    /* 0 */ "When a reply from a reminded recipient arrives in the Inbox with a matching subject, its reminder is removed.",
-    /* 1 */ "Show the reminder details before a message sent with a reminder leaves, so that the date, note and colour can be changed.",
-    /* 2 */ "The number of days from sending to the default reminder.",
+    /* 0 */
+    "Tick this and a reminder ends by itself when its recipient answers: a message from that "
+    "address with a matching subject arrives in the Inbox. Untick it to keep every reminder until "
+    "you dismiss it.",
+    /* 1 */
+    "Tick this to be shown the reminder date as you send a message with the Chasewell button, so "
+    "that you can change the date, note or colour before the reminders are made.",
+    /* 2 */
+    "How many days after sending a reminder falls due. Type a whole number; 0 reminds you the same "
+    "day.",
     /* 3 */ "Reminder options",
-    /* 4 */ "The reminder falls due at the time of day the message was sent.",
-    /* 5 */ "All reminders fall due at this time of day.",
-    /* 6 */ "Only the To recipients of a message get reminders; CC recipients are left out.",
-    /* 7 */ "", /* 8 */ "", /* 9 */ "", /* 10 */ "", /* 11 */ "", /* 12 */ "", /* 13 */ "",
-    /* 14 */ "", /* 15 */ "", /* 16 */ "", /* 17 */ "", /* 18 */ "", /* 19 */ "",
+    /* 4 */
+    "Each reminder falls due at the time of day its message was sent, the number of days above "
+    "later.",
+    /* 5 */
+    "Every reminder falls due at this time of day, the number of days above after sending. Type a "
+    "time such as 8:00 AM or 17:30.",
+    /* 6 */
+    "Tick this to make reminders for the To recipients of a message only. Untick it to be reminded "
+    "about its CC recipients as well.",
+    /* 7 */ "",
+    /* 8 */ "",
+    /* 9 */ "",
+    /* 10 */ "",
+    /* 11 */ "",
+    /* 12 */ "",
+    /* 13 */ "",
+    /* 14 */ "",
+    /* 15 */ "",
+    /* 16 */ "",
+    /* 17 */ "",
+    /* 18 */ "",
+    /* 19 */ "",
     /* 20 */ "General Settings",
     /* 21 */ "Automatically remove reminders if response received",
     /* 22 */ "Prompt for the next reminder date (when sending with the Chasewell button)",
@@ -33,15 +57,19 @@ const char* const kChasewellTexts[30] = {
 
 }  // namespace
 
-HxGlobal::HxGlobal(EngineLog& log, QString dataFolder) : m_log(log), m_dataFolder(std::move(dataFolder)) {
-    if (!m_dataFolder.endsWith('/')) m_dataFolder += '/';
+HxGlobal::HxGlobal(EngineLog& log, QString dataFolder)
+    : m_log(log), m_dataFolder(std::move(dataFolder)) {
+    if (!m_dataFolder.endsWith('/'))
+        m_dataFolder += '/';
 }
 
 void HxGlobal::ReportError(const QString& message, qint32 flag, const QString& source) {
     m_log.AddError(ErrorReportRecord{message, flag, source});
 }
 
-QString HxGlobal::DataFolder(qint32) { return m_dataFolder; }
+QString HxGlobal::DataFolder(qint32) {
+    return m_dataFolder;
+}
 
 QString HxGlobal::GetString(const engine::StringTable& table, const QString& key) {
     return table.texts.value(key);
@@ -49,8 +77,10 @@ QString HxGlobal::GetString(const engine::StringTable& table, const QString& key
 
 void HxGlobal::LoadStringTable(engine::StringTable& table, const QString& moduleName) {
     table.texts.clear();
-    if (moduleName != QLatin1String("Chasewell")) return;
-    for (int i = 0; i < 30; ++i) table.texts.insert(QString::number(i), QString::fromUtf8(kChasewellTexts[i]));
+    if (moduleName != QLatin1String("Chasewell"))
+        return;
+    for (int i = 0; i < 30; ++i)
+        table.texts.insert(QString::number(i), QString::fromUtf8(kChasewellTexts[i]));
 }
 
 QString HxGlobal::DefaultDataFolder() {

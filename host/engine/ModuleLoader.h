@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 #include <memory>
 #include <stdexcept>
 
@@ -26,6 +27,15 @@ private:
     QString m_message;
     QString m_detail;
 };
+
+// Loads the library at libraryPath and returns the function it exports as
+// symbol. The library stays loaded for the rest of the process. libraryKind
+// names the library in messages ("module library"), factoryKind its factory
+// ("module factory"). Fails with ModuleLoadError:
+//   'Cannot load the <libraryKind> "<path>".' (detail: the loader's reason)
+//   'The <libraryKind> "<path>" has no <factoryKind> <symbol>.'
+QFunctionPointer LoadFactory(const QString& libraryPath, const char* symbol,
+                             const QString& libraryKind, const QString& factoryKind);
 
 // Loads the library at libraryPath, calls its factory and returns the module,
 // owned by the result. The library stays loaded for the rest of the process:
