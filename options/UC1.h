@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "addin/contracts/HostEngine.h"
-#include "options/PropertyPage.h"
+#include "addin/contracts/PropertyPage.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -36,7 +36,7 @@ class Line;
 //   SetHotHelp(QString& title, QString& text)
 // (see options/HostCalls.h for the forms of parameters accepted). A host
 // without them does not stop the page: the call is skipped with a warning.
-class UC1 : public QWidget, public options::PropertyPage {
+class UC1 : public QWidget, public engine::PropertyPage {
     Q_OBJECT
 
 public:

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "options/PropertyPage.h"
+#include "addin/contracts/PropertyPage.h"
 
 class QLabel;
 class QPushButton;
@@ -35,7 +35,7 @@ public:
     static QString DefaultPageLibrary();
 
     // The hosted page; null when its library could not be loaded.
-    options::PropertyPage* Page() const { return m_page; }
+    engine::PropertyPage* Page() const { return m_page; }
 
     // Controls, by objectName.
     QLabel* lblHotHelp = nullptr;
@@ -63,7 +63,7 @@ private:
     // Applies the page; false after telling the user why it failed.
     bool ApplyPage();
 
-    options::PropertyPage* m_page = nullptr;
+    engine::PropertyPage* m_page = nullptr;
 };
 
 }  // namespace host::app

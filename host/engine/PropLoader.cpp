@@ -4,11 +4,11 @@
 
 namespace host {
 
-options::PropertyPage* LoadPropertyPage(const QString& libraryPath, QWidget* parent) {
-    auto factory = reinterpret_cast<options::PageFactory>(
-        LoadFactory(libraryPath, options::kPageFactorySymbol,
+engine::PropertyPage* LoadPropertyPage(const QString& libraryPath, QWidget* parent) {
+    auto factory = reinterpret_cast<engine::PageFactory>(
+        LoadFactory(libraryPath, engine::kPageFactorySymbol,
                     QStringLiteral("property page library"), QStringLiteral("page factory")));
-    options::PropertyPage* page = factory(parent);
+    engine::PropertyPage* page = factory(parent);
     if (!page)
         throw ModuleLoadError(
             QStringLiteral("The page factory of \"%1\" made no page.").arg(libraryPath), QString());

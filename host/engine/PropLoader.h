@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "options/PropertyPage.h"
+#include "addin/contracts/PropertyPage.h"
 
 class QWidget;
 
@@ -17,6 +17,6 @@ namespace host {
 //   'Cannot load the property page library "<path>".' (detail: the loader's reason)
 //   'The property page library "<path>" has no page factory ChasewellProp_CreatePage.'
 //   'The page factory of "<path>" made no page.'
-options::PropertyPage* LoadPropertyPage(const QString& libraryPath, QWidget* parent);
+engine::PropertyPage* LoadPropertyPage(const QString& libraryPath, QWidget* parent);
 
 }  // namespace host

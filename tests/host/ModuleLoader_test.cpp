@@ -52,7 +52,7 @@ TEST(PropLoaderTest, TheOptionsPageLibraryGivesItsPageAsAChildOfTheParent) {
     const QString path = BuiltLibrary("ChasewellProp");
     ASSERT_TRUE(QFileInfo::exists(path)) << path.toStdString();
     QWidget dialog;
-    options::PropertyPage* page = host::LoadPropertyPage(path, &dialog);
+    engine::PropertyPage* page = host::LoadPropertyPage(path, &dialog);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->Widget()->parent(), &dialog);
     EXPECT_EQ(page->Widget()->objectName(), "UC1");

@@ -1,7 +1,7 @@
 #pragma once
 
-// The contract between a property page and the settings dialog that hosts
-// it. The dialog loads the page's library, creates the page through the
+// The contract between a property page and the engine's settings dialog
+// that hosts it. The dialog loads the page's library, creates the page through the
 // exported factory below and from then on talks to it only through this
 // interface; the page calls the dialog back late-bound, by operation name
 // (see UC1.h), so the two are built and linked apart.
@@ -12,7 +12,7 @@
 class QObject;
 class QWidget;
 
-namespace options {
+namespace engine {
 
 class PropertyPage {
 public:
@@ -38,10 +38,10 @@ public:
 };
 
 // The factory a page library exports:
-//   extern "C" options::PropertyPage* ChasewellProp_CreatePage(QWidget* parent);
+//   extern "C" engine::PropertyPage* ChasewellProp_CreatePage(QWidget* parent);
 // It returns a new page whose widget is a child of parent (so parent owns
 // it), or owned by the caller when parent is null.
 inline constexpr const char kPageFactorySymbol[] = "ChasewellProp_CreatePage";
 using PageFactory = PropertyPage* (*)(QWidget* parent);
 
-}  // namespace options
+}  // namespace engine
