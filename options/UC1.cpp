@@ -354,6 +354,18 @@ void UC1::Apply() {
                 optUseNow->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
     SaveSetting("Remove", CheckText(chkRemove));
     dirty = false;
+    // Days is kept as typed, but a text the add-in cannot read as a number
+    // of days makes every send with a reminder fail: the user hears of it
+    // now, not at the next send.
+    try {
+        platform::Dates().CInt(txtDays->text());
+    } catch (const platform::RuntimeError&) {
+        platform::MessageBox().Show(
+            QStringLiteral("The number of days \"%1\" is not a whole number from -32768 to "
+                           "32767.  Until it is, messages sent with a reminder get no reminder.")
+                .arg(txtDays->text()),
+            kTitle);
+    }
 }
 
 void UC1::txtTimeOfDay_Validate(bool& Cancel) {

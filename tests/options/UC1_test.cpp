@@ -202,7 +202,20 @@ TEST_F(PageTest, ApplyWritesEveryValueInTheFormTheAddInReads) {
     EXPECT_EQ(Stored("DisplayIndividualReminders"), "0");
     EXPECT_EQ(Stored("UseNow"), "False");
     EXPECT_EQ(Stored("Remove"), "0");
-    EXPECT_TRUE(Boxes().empty());
+    // Days as typed, but said to be unusable while it is.
+    EXPECT_EQ(Boxes(), (std::vector<Shown>{
+                           {"The number of days \"two weeks\" is not a whole number from -32768 "
+                            "to 32767.  Until it is, messages sent with a reminder get no "
+                            "reminder.",
+                            "Chasewell"},
+                           {"The number of days \"two weeks\" is not a whole number from -32768 "
+                            "to 32767.  Until it is, messages sent with a reminder get no "
+                            "reminder.",
+                            "Chasewell"}}));
+    Retype(page.txtDays, "14");
+    page.Apply();
+    EXPECT_EQ(Stored("Days"), "14");
+    EXPECT_EQ(Boxes().size(), 2u);
 }
 
 TEST_F(PageTest, SettingsLiveUnderTheApplicationNameAskedForAtEachAccess) {
