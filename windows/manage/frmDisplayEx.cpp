@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "addin/contracts/ErrorReport.h"
 #include "platform/Env.h"
@@ -38,7 +39,9 @@ QString TwipsText(int pixels) {
 }
 
 // Whether enough of a window's top edge at that place lies on some screen
-// for the user to see it and drag it by its title.
+// for the user to see it and drag it by its title. A place off every screen
+// (a screen since removed) would hide the window, which a send may be
+// waiting for.
 bool Reachable(const QRect& window) {
     const QRect top(window.topLeft(), QSize(window.width(), qMin(window.height(), 40)));
     for (const QScreen* screen : QGuiApplication::screens()) {
@@ -164,24 +167,16 @@ void frmDisplayEx::SetNewCaption(const QString& text) {
     lblNew_Change();
 }
 
-void frmDisplayEx::PlaceWindow(qint32 leftTwips, qint32 topTwips) {
-    const QPoint place(manage::TwipsToPixels(leftTwips), manage::TwipsToPixels(topTwips));
-    // A place off every screen (a screen since removed) would hide the
-    // window, which a send may be waiting for: it opens where it is seen.
-    if (Reachable(QRect(place, frameGeometry().size())))
-        move(place);
-}
-
 void frmDisplayEx::Form_Load() {
     m_loaded = true;
     m_dateShown = false;
     // A window loaded before must not go on showing its last reminder when
     // this load ends early.
     ClearControls();
-    move(DesignTimePosition());
     m_changed = false;
+    std::optional<QPoint> stored;
     // Any failure ends the load; the window shows what was filled so far.
-    engine::Trapped(ReportSource::Fixed("Chasewell.frmDisplayEx.Form_Load"), 1, [this] {
+    engine::Trapped(ReportSource::Fixed("Chasewell.frmDisplayEx.Form_Load"), 1, [this, &stored] {
         Globals::WriteTrace("frmDisplayEx.Form_Load", "Loading...");
         const CReminderItem& reminder = Deref(m_reminder);
         SetNewCaption(reminder.ReminderDate());
@@ -197,8 +192,14 @@ void frmDisplayEx::Form_Load() {
         const qint32 left = Globals::DisplayExLeft();
         const qint32 top = Globals::DisplayExTop();
         if (left != -1 && top != -1)
-            PlaceWindow(left, top);
+            stored = QPoint(manage::TwipsToPixels(left), manage::TwipsToPixels(top));
     });
+    // The window opens at its design-time size, at the remembered place when
+    // there is one the user can see, else at its design-time place.
+    ensurePolished();
+    adjustSize();
+    move(stored && Reachable(QRect(*stored, frameGeometry().size())) ? *stored
+                                                                     : DesignTimePosition());
 }
 
 void frmDisplayEx::Form_Unload() {

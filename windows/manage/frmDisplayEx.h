@@ -77,7 +77,6 @@ private:
     void ShowNoteColour(qint32 color);
     // The caption of lblNew; a different text is a change (lblNew_Change).
     void SetNewCaption(const QString& text);
-    void PlaceWindow(qint32 leftTwips, qint32 topTwips);
 
     void Form_Load();
     void Form_Unload();
