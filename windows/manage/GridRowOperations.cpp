@@ -45,6 +45,21 @@ std::shared_ptr<client::MailItem> FindMessage(client::NameSpace& ns, const QStri
     }
 }
 
+// The Date Sent cell: the sent date's display form, as reading SentDate gives
+// it, and the date that form reads as (to the minute), from one reading of
+// the held text: with many reminders a second parse of every row shows.
+// Throws like SentDate for a text that is not a date.
+std::pair<QString, qint64> SentDateCell(const CReminderItem& reminder) {
+    const QString& held = reminder.SentDateText();
+    if (held.isEmpty())
+        return {QString(), ReminderGridModel::kNoDate};
+    platform::LocaleDates& dates = platform::Dates();
+    const QDateTime sent = dates.CDate(held);
+    const QDateTime minute(sent.date(), QTime(sent.time().hour(), sent.time().minute()),
+                           sent.timeSpec());
+    return {dates.DisplayForm(sent), minute.toMSecsSinceEpoch()};
+}
+
 }  // namespace
 
 GridRowOperations::GridRowOperations(QWidget& window, ReminderGrid& grid, GridWindowTraits traits)
@@ -83,11 +98,10 @@ void GridRowOperations::FillGrid() {
             auto reminder = reminders.Item(i);
             steps.Begin(6);
             Row row;
-            row.cells = {QString::number(i),       reminder->EmailAddress(), reminder->SentDate(),
+            auto [sentText, sentKey] = SentDateCell(*reminder);
+            row.cells = {QString::number(i),       reminder->EmailAddress(), std::move(sentText),
                          reminder->ReminderDate(), reminder->Subject(),      reminder->Note()};
-            row.dateKeys = {
-                ReminderGridModel::ReadDateKey(row.cells[ReminderGridModel::ColDateSent]),
-                ReminderGridModel::DateKeyOf(reminder->ReminderDateValue())};
+            row.dateKeys = {sentKey, ReminderGridModel::DateKeyOf(reminder->ReminderDateValue())};
             row.color = reminder->Color();
             row.reminder = std::move(reminder);
             rows.push_back(std::move(row));

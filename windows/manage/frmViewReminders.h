@@ -6,12 +6,12 @@
 
 #include "addin/contracts/HostEngine.h"
 #include "windows/manage/GridRowOperations.h"
+#include "windows/manage/frmDisplayEx.h"
 
 class QGroupBox;
 class QLabel;
 class QPushButton;
 class ReminderGrid;
-class frmDisplayEx;
 
 // The pending-reminders window: every reminder of the collection in the
 // reminder grid, with buttons to re-date, delete, answer (a follow-up
