@@ -13,6 +13,12 @@ ReminderGrid::ReminderGrid(int textKind, QWidget* parent)
       m_model(new ReminderGridModel(textKind, this)),
       m_proxy(new ReminderSortProxy(*m_model, this)) {
     setObjectName(QStringLiteral("grdReminders"));
+    // The column widths are the grid's design in twips, laid out for an
+    // eight-point font; at that size a date with its time fits its column.
+    QFont small = font();
+    small.setPointSizeF(8);
+    setFont(small);
+    horizontalHeader()->setFont(small);
     setModel(m_proxy);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
