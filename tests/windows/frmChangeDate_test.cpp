@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QWindow>
 
 #include "tests/windows/ManageFixture.h"
@@ -56,7 +57,6 @@ TEST_F(FrmChangeDateTest, OpensOnTheRemindersDateWithTheCaptionsAndTabOrder) {
     // Calendar, time picker, OK, Cancel; Tab leaves the time picker at once.
     dialog->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
-    dialog->MonthView->setFocus(Qt::OtherFocusReason);
     QWidget* focus = QApplication::focusWidget();
     ASSERT_TRUE(focus == dialog->MonthView || dialog->MonthView->isAncestorOf(focus));
     QTest::keyClick(focus, Qt::Key_Tab);
@@ -169,6 +169,23 @@ TEST_F(FrmChangeDateTest, TabOntoOkCommitsButOnlyKeyboardMovesRunIt) {
     EXPECT_EQ(pat->ReminderDateText(), "3/9/2024 11:15 AM");
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}
+
+TEST_F(FrmChangeDateTest, TheAcceleratorsPressOkOnceAndCancel) {
+    auto dialog = Open(pat);
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    // Alt+O moves the focus onto OK and clicks it: one refusal, not two.
+    Choose(dialog.get(), QDate(2024, 3, 6), QTime(9, 0));
+    dialog->dtpReminderTime->setFocus(Qt::OtherFocusReason);
+    QSignalSpy clicked(dialog->cmdOk, &QPushButton::clicked);
+    QTest::keyClick(dialog.get(), Qt::Key_O, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return clicked.count() == 1; }));
+    EXPECT_EQ(env.messageBoxes.shown, std::vector<Shown>{kPast});
+    QTest::keyClick(dialog.get(), Qt::Key_C, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog->isVisible(); }));
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_EQ(pat->ReminderDateText(), "3/8/2024 9:00:00 AM");
 }
 
 TEST_F(FrmChangeDateTest, WithoutAUsableDateTheDialogOffersTheNextMinute) {

@@ -156,6 +156,31 @@ TEST_F(FrmDisplayExTest, ADateChangedInTheDialogShowsAtOnceWithTheTimersNextTime
     EXPECT_EQ(itemChanged, 1);
 }
 
+TEST_F(FrmDisplayExTest, TheAcceleratorsPressTheirButtons) {
+    env.clock.Set("2024-03-07T10:00:30");
+    auto window = Show(pat);
+    const auto press = [&](Qt::Key key) {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), key, Qt::AltModifier);
+    };
+    press(Qt::Key_H);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return env.colours.shownCount == 1; }));
+    ModalPlayer player;
+    player.Then("frmChangeDate", [](QWidget* dialog) {
+        Choose(dialog, QDate(2024, 3, 9), QTime(7, 30));
+        ModalPlayer::QueueClick(dialog, "cmdOk");
+    });
+    press(Qt::Key_C);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return player.Done(); }));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return LabelText(window.get(), "lblNew") == "3/9/2024 07:30 AM"; }));
+    press(Qt::Key_X);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }));
+    EXPECT_EQ(pat->ReminderDateText(), "3/9/2024 07:30 AM");
+    EXPECT_EQ(itemChanged, 1);
+}
+
 TEST_F(FrmDisplayExTest, ThePositionIsRememberedInTwipsAndAPlaceOffEveryScreenIsNotUsed) {
     auto window = Show(pat);
     EXPECT_EQ(window->pos(), window->DesignTimePosition()) << "first use";

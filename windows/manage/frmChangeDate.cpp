@@ -74,9 +74,14 @@ void frmChangeDate::setMyReminderInstance(std::shared_ptr<CReminderItem> reminde
 }
 
 void frmChangeDate::setVisible(bool visible) {
-    if (visible && !m_loaded)
+    const bool loading = visible && !m_loaded;
+    if (loading)
         Form_Load();
     QDialog::setVisible(visible);
+    // The calendar, first in the tab order, has the focus (the dialog would
+    // give it to its default button).
+    if (loading)
+        MonthView->setFocus(Qt::OtherFocusReason);
 }
 
 void frmChangeDate::done(int result) {
@@ -102,7 +107,6 @@ void frmChangeDate::Form_Load() {
             // Not a date: the controls keep the values above.
         }
     }
-    MonthView->setFocus(Qt::OtherFocusReason);
 }
 
 void frmChangeDate::Form_Unload() {
@@ -160,9 +164,9 @@ void frmChangeDate::cmdCancel_Click() {
 
 bool frmChangeDate::eventFilter(QObject* watched, QEvent* event) {
     // OK runs when the keyboard moves the focus onto it. A click gives the
-    // focus too but runs OK through its own clicked signal, and so does the
-    // accelerator; the focus coming back when a message box closes is no
-    // move at all.
+    // focus too but runs OK through its own clicked signal (so does the
+    // accelerator, which gives the focus only when it is ambiguous); the
+    // focus coming back when a message box closes is no move at all.
     if (watched == cmdOk && event->type() == QEvent::FocusIn) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
