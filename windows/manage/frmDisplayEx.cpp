@@ -175,8 +175,9 @@ void frmDisplayEx::Form_Load() {
     ClearControls();
     m_changed = false;
     std::optional<QPoint> stored;
+    bool foreground = false;
     // Any failure ends the load; the window shows what was filled so far.
-    engine::Trapped(ReportSource::Fixed("Chasewell.frmDisplayEx.Form_Load"), 1, [this, &stored] {
+    engine::Trapped(ReportSource::Fixed("Chasewell.frmDisplayEx.Form_Load"), 1, [&] {
         Globals::WriteTrace("frmDisplayEx.Form_Load", "Loading...");
         const CReminderItem& reminder = Deref(m_reminder);
         SetNewCaption(reminder.ReminderDate());
@@ -188,7 +189,7 @@ void frmDisplayEx::Form_Load() {
         txtNote->setPlainText(m_shownNote);
         // Filling the controls is no change of the user's.
         m_changed = false;
-        platform::Windows().SetForegroundWindow(this);
+        foreground = true;
         const qint32 left = Globals::DisplayExLeft();
         const qint32 top = Globals::DisplayExTop();
         if (left != -1 && top != -1)
@@ -200,6 +201,10 @@ void frmDisplayEx::Form_Load() {
     adjustSize();
     move(stored && Reachable(QRect(*stored, frameGeometry().size())) ? *stored
                                                                      : DesignTimePosition());
+    // Brought to the front once in place, so it does not appear elsewhere
+    // first.
+    if (foreground)
+        platform::Windows().SetForegroundWindow(this);
 }
 
 void frmDisplayEx::Form_Unload() {
