@@ -43,7 +43,10 @@ QString CommandObjectName(const CommandRecord& command) {
     return "cmd" + name;
 }
 
-ComposeWindow::ComposeWindow(MailClient& client) : m_client(client) {
+ComposeWindow::ComposeWindow(MailClient& client, std::shared_ptr<HostInspector> inspector)
+    : m_client(client),
+      m_item(std::dynamic_pointer_cast<HostMailItem>(inspector->CurrentItem())),
+      m_inspector(std::move(inspector)) {
     setObjectName("ComposeWindow");
     setWindowTitle(QStringLiteral("Untitled - Message"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -90,9 +93,24 @@ ComposeWindow::ComposeWindow(MailClient& client) : m_client(client) {
         connect(shortcut, &QShortcut::activated, this, [this] { Send(); });
     }
 
-    m_item = client.Model()->NewMailItem();
-    // Opening the inspector lets the add-in add its commands to it.
-    m_inspector = client.Model()->OpenInspector(m_item);
+    // What the message holds already (nothing, for a new one).
+    if (!m_item)
+        m_item = client.Model()->NewMailItem();
+    QStringList to, cc, bcc;
+    auto recipients = m_item->RecipientList();
+    for (qint32 i = 1; i <= recipients->Count(); ++i) {
+        auto recipient = recipients->Item(i);
+        (recipient->Type() == client::olCC    ? cc
+         : recipient->Type() == client::olBCC ? bcc
+                                              : to)
+            << recipient->Address();
+    }
+    m_to->setText(to.join(QStringLiteral("; ")));
+    m_cc->setText(cc.join(QStringLiteral("; ")));
+    m_bcc->setText(bcc.join(QStringLiteral("; ")));
+    m_subject->setText(m_item->Subject());
+    m_body->setPlainText(m_item->Body());
+    // The add-in added its commands when the inspector opened.
     for (const auto& command : client.Engine()->CommandsOn(m_inspector)) AddCommand(command);
     resize(640, 460);
 }

@@ -16,13 +16,17 @@ namespace host::app {
 
 class MailClient;
 
-// The inspector on a new message: To, CC, BCC, Subject and body, a Send
-// button and Ctrl+Enter to send, and the add-in's inspector commands as
+// The inspector on a message being written: To, CC, BCC, Subject and body, a
+// Send button and Ctrl+Enter to send, and the add-in's inspector commands as
 // toolbar buttons and items of the "&Actions" menu. Addresses in a field are
 // separated by ";" or ",".
+//
+// The message is the inspector's: a new one (MailClient::NewMessage), or one
+// made elsewhere and displayed (a follow-up the add-in prepared), whose
+// recipients, subject and body fill the fields.
 class ComposeWindow : public QMainWindow {
 public:
-    explicit ComposeWindow(MailClient& client);
+    ComposeWindow(MailClient& client, std::shared_ptr<HostInspector> inspector);
     ~ComposeWindow() override;
 
     const std::shared_ptr<HostInspector>& Inspector() const { return m_inspector; }

@@ -6,6 +6,7 @@
 
 #include "host/app/ComposeWindow.h"
 #include "host/app/MainWindow.h"
+#include "host/app/MessageWindow.h"
 #include "host/app/SampleMailbox.h"
 #include "host/engine/MailConnection.h"
 
@@ -62,6 +63,15 @@ void MailClient::Start(std::shared_ptr<engine::IModuleAPI> module, bool show) {
         if (m_main && m_main->Explorer()->Folder() == folder)
             m_main->Refresh();
     };
+    // An inspector the add-in opens (a follow-up message, a sent message it
+    // shows) gets a window once the add-in has seen it open.
+    auto toEngine = m_model->onInspectorOpen;
+    m_model->onInspectorOpen = [this, toEngine](const std::shared_ptr<HostInspector>& inspector) {
+        if (toEngine)
+            toEngine(inspector);
+        if (!m_openingOwnInspector)
+            ShowInspector(inspector);
+    };
     m_engine->onCommandAdded = [this](const CommandRecord& command) { CommandAdded(command); };
     m_engine->onFailedCall = [this](const FailedCall& failed) {
         ShowProblem(QStringLiteral("%1 failed: %2").arg(failed.member, failed.description));
@@ -97,6 +107,7 @@ void MailClient::Stop() {
     m_started = false;
     for (auto* compose : std::vector<ComposeWindow*>(m_compose)) delete compose;
     m_compose.clear();
+    for (const auto& message : std::exchange(m_messages, {})) delete message;
     m_engine->Shutdown();
     if (m_main) {
         m_model->CloseExplorer(m_main->Explorer());
@@ -108,12 +119,43 @@ void MailClient::Stop() {
 }
 
 ComposeWindow* MailClient::NewMessage() {
-    auto* window = new ComposeWindow(*this);
+    // Opening the inspector lets the add-in add its commands to it.
+    m_openingOwnInspector = true;
+    auto inspector = m_model->OpenInspector(m_model->NewMailItem());
+    m_openingOwnInspector = false;
+    auto* window = new ComposeWindow(*this, inspector);
     m_compose.push_back(window);
     window->show();
     window->activateWindow();
     window->to()->setFocus();
     return window;
+}
+
+QWidget* MailClient::ShowInspector(const std::shared_ptr<HostInspector>& inspector) {
+    auto mail = std::dynamic_pointer_cast<HostMailItem>(inspector->CurrentItem());
+    QWidget* window = nullptr;
+    if (mail && !mail->SentOn().isValid()) {
+        auto* compose = new ComposeWindow(*this, inspector);
+        m_compose.push_back(compose);
+        window = compose;
+    } else {
+        std::erase_if(m_messages, [](const QPointer<MessageWindow>& open) { return !open; });
+        auto* message = new MessageWindow(*this, inspector);
+        m_messages.emplace_back(message);
+        window = message;
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+std::vector<MessageWindow*> MailClient::MessageWindows() const {
+    std::vector<MessageWindow*> open;
+    for (const auto& message : m_messages)
+        if (message)
+            open.push_back(message);
+    return open;
 }
 
 void MailClient::Forget(ComposeWindow* window) {

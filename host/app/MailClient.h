@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -15,6 +16,7 @@ namespace host::app {
 
 class ComposeWindow;
 class MainWindow;
+class MessageWindow;
 
 // How the mail client opens its mailbox.
 struct MailboxChoice {
@@ -43,6 +45,10 @@ public:
 
     // A new compose window (an inspector on a new message), shown.
     ComposeWindow* NewMessage();
+    // Shows an inspector opened on an item other than by NewMessage (the
+    // add-in displaying a message): a message not yet sent in a compose
+    // window, ready to send; anything else in a message window, to read.
+    QWidget* ShowInspector(const std::shared_ptr<HostInspector>& inspector);
     // A reply from the first To or CC recipient of a sent message arrives in
     // the Inbox: "RE: " + its subject, from that recipient (a directory
     // address as the directory resolves it). False with the reason in error.
@@ -60,6 +66,8 @@ public:
     maildir::MaildirMailbox& Mailbox() { return *m_mailbox; }
     MainWindow* Main() const { return m_main; }
     const std::vector<ComposeWindow*>& ComposeWindows() const { return m_compose; }
+    // The message windows still open, oldest first.
+    std::vector<MessageWindow*> MessageWindows() const;
     // Called by a compose window as it closes.
     void Forget(ComposeWindow* window);
 
@@ -73,6 +81,10 @@ private:
     std::shared_ptr<HxEngine> m_engine;
     MainWindow* m_main = nullptr;
     std::vector<ComposeWindow*> m_compose;
+    std::vector<QPointer<MessageWindow>> m_messages;
+    // Set while NewMessage opens its own inspector, which needs no window
+    // made for it.
+    bool m_openingOwnInspector = false;
     // Problems reported before the main window existed (while the add-in
     // started), shown once it does.
     QStringList m_early;

@@ -3,17 +3,28 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QDialog>
 #include <QFile>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QTableView>
+#include <QThread>
+#include <QTimeEdit>
 #include <QWidget>
+#include <optional>
 
 #include "host/app/ComposeWindow.h"
 #include "host/app/MailClient.h"
 #include "host/app/MainWindow.h"
 #include "platform/Env.h"
 #include "platform/ManualTime.h"
+#include "platform/QtDialogs.h"
 #include "platform/RuntimeError.h"
 #include "schedule/Globals.h"
 #include "store/CReminderItem.h"
@@ -62,6 +73,51 @@ bool HasSubject(const std::shared_ptr<HostFolder>& folder, const QString& subjec
     return false;
 }
 
+// The text a control shows.
+std::optional<QString> ControlText(const QWidget* control) {
+    if (auto* label = qobject_cast<const QLabel*>(control))
+        return label->text();
+    if (auto* edit = qobject_cast<const QLineEdit*>(control))
+        return edit->text();
+    if (auto* box = qobject_cast<const QPlainTextEdit*>(control))
+        return box->toPlainText();
+    if (auto* button = qobject_cast<const QAbstractButton*>(control))
+        return button->text();
+    if (auto* spin = qobject_cast<const QAbstractSpinBox*>(control))
+        return spin->text();
+    return std::nullopt;
+}
+
+// Types one character (or Enter for a line break) into the control, as the
+// keyboard would.
+void TypeCharacter(QWidget* control, QChar c) {
+    const bool enter = c == u'\n';
+    const int key = enter ? int(Qt::Key_Return) : int(c.toUpper().unicode());
+    const QString text = enter ? QStringLiteral("\r") : QString(c);
+    const Qt::KeyboardModifiers modifiers = c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QCoreApplication::sendEvent(control, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QCoreApplication::sendEvent(control, &release);
+}
+
+// Modal windows shown, each running a loop of its own.
+int OpenModalWindows() {
+    int open = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget->isModal())
+            ++open;
+    return open;
+}
+
+// The column of a grid whose header reads text; -1 when none does.
+int ColumnHeaded(const QTableView& grid, const QString& text) {
+    for (int column = 0; column < grid.model()->columnCount(); ++column)
+        if (grid.model()->headerData(column, Qt::Horizontal).toString() == text)
+            return column;
+    return -1;
+}
+
 QString DataFileText() {
     auto& reminders = Globals::m_ReminderItems;
     if (!reminders)
@@ -89,32 +145,80 @@ int ScriptRunner::RunFile(const QString& path, QTextStream& err) {
         err << "Cannot read the script " << path << ": " << file.errorString() << '\n';
         return 3;
     }
-    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
-    Settle();
-    for (int i = 0; i < lines.size(); ++i) {
-        const QString line = lines[i].trimmed();
+    m_lines = QString::fromUtf8(file.readAll()).split('\n');
+    m_path = path;
+    m_err = &err;
+    m_index = 0;
+    m_rounds = 0;
+    m_finished = false;
+    m_baseLevel = QThread::currentThread()->loopLevel() + 1;
+    Post();
+    return m_loop.exec();
+}
+
+void ScriptRunner::Post() {
+    QMetaObject::invokeMethod(
+        &m_context, [this] { Next(); }, Qt::QueuedConnection);
+}
+
+// Each line waits its turn behind what the last one set off (keystrokes,
+// clicks, deferred deletes, and what those posted in turn), as a user's next
+// action comes after the program answered the last one; then the Inbox is
+// looked into for messages another program dropped there.
+void ScriptRunner::Next() {
+    if (m_finished)
+        return;
+    // A modal window that closed leaves its loop only once the loop gets
+    // control back: until then the action that opened it has not finished
+    // (the details window has not yet shown the date its dialog chose).
+    const bool modalLoopEnding =
+        QThread::currentThread()->loopLevel() > m_baseLevel + OpenModalWindows();
+    if (m_rounds < 3 || modalLoopEnding) {
+        ++m_rounds;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Post();
+        return;
+    }
+    m_rounds = 0;
+    m_client->Mailbox().Poll();
+    while (m_index < m_lines.size()) {
+        const int number = m_index + 1;
+        const QString line = m_lines[m_index++].trimmed();
         if (line.isEmpty() || line.startsWith('#'))
             continue;
         QString failure;
         if (!RunLine(line, failure)) {
-            err << path << ':' << (i + 1) << ": " << line << "\n  " << failure << '\n';
-            err.flush();
-            return 1;
+            *m_err << m_path << ':' << number << ": " << line << "\n  " << failure << '\n';
+            m_err->flush();
+            Finish(1);
+            return;
         }
+        Post();
+        return;
     }
-    return 0;
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        *m_err << m_path << ": the script ended with the window " << modal->objectName()
+               << " still open.\n";
+        m_err->flush();
+        Finish(1);
+        return;
+    }
+    Finish(0);
 }
 
-// Delivers what the last action posted (keystrokes, deferred deletes), as
-// the event loop would before the next user action, and picks up messages
-// another program dropped into the Inbox meanwhile.
-void ScriptRunner::Settle() {
-    m_client->Mailbox().Poll();
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+void ScriptRunner::Finish(int exitCode) {
+    m_finished = true;
+    // A modal window left open would keep its loop, and so the run, going.
+    for (int i = 0; i < 20; ++i) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            break;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
     }
+    m_loop.exit(exitCode);
 }
 
 bool ScriptRunner::RunLine(const QString& line, QString& failure) {
@@ -161,7 +265,8 @@ bool ScriptRunner::RunLine(const QString& line, QString& failure) {
                 return false;
             }
         } else if (auto* action = newest->findChild<QAction*>("cmdSendWithReminder")) {
-            action->trigger();
+            // Sending may wait for the reminder-details window.
+            QMetaObject::invokeMethod(action, "trigger", Qt::QueuedConnection);
         } else {
             failure = "The compose window has no Send With Reminder button.";
             return false;
@@ -173,7 +278,7 @@ bool ScriptRunner::RunLine(const QString& line, QString& failure) {
             return false;
         }
         main->ShowFolder(folder);
-    } else if (verb == "select") {
+    } else if (verb == "select" && words.value(1) != "rows") {
         main->SelectSubjects({After(line, 1)});
         if (main->SelectedMails().empty()) {
             failure = "No message in this folder has that subject.";
@@ -188,7 +293,8 @@ bool ScriptRunner::RunLine(const QString& line, QString& failure) {
             failure = found ? "The button is disabled." : "The main window has no such button.";
             return false;
         }
-        found->trigger();
+        // "Add Reminders" waits for the reminder-details window.
+        QMetaObject::invokeMethod(found, "trigger", Qt::QueuedConnection);
     } else if (verb == "reply" && words.value(1) == "arrives") {
         auto sent = m_client->Model()->DefaultFolder(client::olFolderSentMail);
         std::shared_ptr<HostMailItem> original;
@@ -250,13 +356,75 @@ bool ScriptRunner::RunLine(const QString& line, QString& failure) {
                 failure = "The button " + words[2] + " is disabled.";
                 return false;
             }
-            button->click();
+            // The button may open a modal window.
+            QMetaObject::invokeMethod(button, "click", Qt::QueuedConnection);
         } else if (auto* action = window->findChild<QAction*>(words[2])) {
-            action->trigger();
+            QMetaObject::invokeMethod(action, "trigger", Qt::QueuedConnection);
         } else {
             failure = "The window " + words[1] + " has no button " + words[2] + ".";
             return false;
         }
+    } else if (verb == "type" && words.size() >= 4) {
+        QWidget* window = FindWindow(words[1]);
+        QWidget* control = window ? window->findChild<QWidget*>(words[2]) : nullptr;
+        if (!control || !control->isVisible()) {
+            failure = "No open window " + words[1] + " has a control " + words[2] + ".";
+            return false;
+        }
+        control->setFocus(Qt::OtherFocusReason);
+        if (auto* box = qobject_cast<QPlainTextEdit*>(control))
+            box->moveCursor(QTextCursor::End);
+        else if (auto* edit = qobject_cast<QLineEdit*>(control))
+            edit->end(false);
+        const QString text = After(line, 3).replace("\\n", "\n");
+        for (QChar c : text) TypeCharacter(control, c);
+    } else if (verb == "keys" && words.size() >= 3) {
+        QWidget* window = FindWindow(words[1]);
+        if (!window || !window->isVisible()) {
+            failure = "No open window is named " + words[1] + ".";
+            return false;
+        }
+        // Delivered through the event loop: a key may open a modal window.
+        platform::QtWindowEffects().SendKeys(window, After(line, 2), false);
+    } else if (verb == "choose" && words.value(1) == "date" && words.size() >= 4) {
+        QWidget* dialog = FindWindow(QStringLiteral("frmChangeDate"));
+        auto* calendar = dialog ? dialog->findChild<QCalendarWidget*>("MonthView") : nullptr;
+        auto* time = dialog ? dialog->findChild<QTimeEdit*>("dtpReminderTime") : nullptr;
+        if (!dialog || !dialog->isVisible() || !calendar || !time) {
+            failure = "The change-date dialog is not open.";
+            return false;
+        }
+        const QDateTime when = QDateTime::fromString(After(line, 2), "yyyy-MM-dd hh:mm");
+        if (!when.isValid()) {
+            failure = "Write: choose date YYYY-MM-DD hh:mm.";
+            return false;
+        }
+        calendar->setSelectedDate(when.date());
+        time->setTime(when.time());
+    } else if (verb == "select" && words.value(1) == "rows" && words.size() >= 4) {
+        QWidget* window = FindWindow(words[2]);
+        auto* grid = window ? window->findChild<QTableView*>("grdReminders") : nullptr;
+        if (!grid || !window->isVisible()) {
+            failure = "No open window " + words[2] + " has a reminder grid.";
+            return false;
+        }
+        const QString subject = After(line, 3);
+        const int column = ColumnHeaded(*grid, QStringLiteral("Subject"));
+        QItemSelection selection;
+        for (int row = 0; row < grid->model()->rowCount(); ++row) {
+            const QModelIndex index = grid->model()->index(row, column);
+            if (index.data().toString() == subject)
+                selection.select(index, index);
+        }
+        if (selection.isEmpty()) {
+            failure = "No row of the grid has the subject " + subject + ".";
+            return false;
+        }
+        grid->selectionModel()->setCurrentIndex(selection.indexes().front(),
+                                                QItemSelectionModel::NoUpdate);
+        grid->selectionModel()->select(
+            selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        grid->setFocus(Qt::OtherFocusReason);
     } else if (verb == "screenshot" && words.size() >= 3) {
         QWidget* window = FindWindow(words[1]);
         if (!window) {
@@ -268,6 +436,10 @@ bool ScriptRunner::RunLine(const QString& line, QString& failure) {
             return false;
         }
     } else if (verb == "restart") {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            failure = "The window " + modal->objectName() + " is still open.";
+            return false;
+        }
         m_client = m_restart ? m_restart() : nullptr;
         if (!m_client) {
             failure = "The program could not start again.";
@@ -284,7 +456,6 @@ bool ScriptRunner::RunLine(const QString& line, QString& failure) {
         }
         m_out.flush();
     } else if (verb == "expect") {
-        Settle();
         return Expect(words, line, failure);
     } else {
         done = false;
@@ -293,7 +464,6 @@ bool ScriptRunner::RunLine(const QString& line, QString& failure) {
         failure = "Unknown action.";
         return false;
     }
-    Settle();
     return true;
 }
 
@@ -306,6 +476,44 @@ bool ScriptRunner::Expect(const QStringList& words, const QString& line, QString
         if (open != wanted)
             failure =
                 QStringLiteral("The window %1 is %2.").arg(words[2], open ? "open" : "not open");
+    } else if (what == "text" && words.size() >= 4) {
+        QWidget* window = FindWindow(words[2]);
+        QWidget* control = window ? window->findChild<QWidget*>(words[3]) : nullptr;
+        const auto text = control ? ControlText(control) : std::nullopt;
+        if (!text)
+            failure = "No window " + words[2] + " has a control " + words[3] + " with a text.";
+        else if (*text != After(line, 4))
+            failure = QStringLiteral("%1 shows \"%2\".").arg(words[3], *text);
+    } else if (what == "title" && words.size() >= 4) {
+        QWidget* window = FindWindow(words[2]);
+        if (!window)
+            failure = "No window is named " + words[2] + ".";
+        else if (window->windowTitle() != After(line, 3))
+            failure = QStringLiteral("The title is \"%1\".").arg(window->windowTitle());
+    } else if (what == "message" && words.size() >= 3) {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            failure = "No message box is open.";
+        else if (box->text() != After(line, 2))
+            failure = QStringLiteral("The message box says \"%1\".").arg(box->text());
+        else if (QAbstractButton* ok = box->button(QMessageBox::Ok))
+            QMetaObject::invokeMethod(ok, "click", Qt::QueuedConnection);
+    } else if (what == "grid" && words.size() == 5 && words[3] == "rows") {
+        QWidget* window = FindWindow(words[2]);
+        auto* grid = window ? window->findChild<QTableView*>("grdReminders") : nullptr;
+        if (!grid)
+            failure = "No window " + words[2] + " has a reminder grid.";
+        else if (QString::number(grid->model()->rowCount()) != words[4])
+            failure = QStringLiteral("The grid has %1 rows.").arg(grid->model()->rowCount());
+    } else if (what == "datafile" && words.size() == 4 && words[2] == "records") {
+        const QStringList records =
+            DataFileText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        if (QString::number(records.size()) != words[3])
+            failure = QStringLiteral("The data file holds %1 records:\n").arg(records.size()) +
+                      DataFileText();
+    } else if (what == "reminder" && line.contains(QRegularExpression(" (due|note) ")) &&
+               !line.endsWith(" is the sent copy")) {
+        return ExpectReminder(line, failure);
     } else if (what == "reminders" && words.size() == 3) {
         const qint32 count = Globals::m_ReminderItems ? Globals::m_ReminderItems->Count() : 0;
         if (QString::number(count) != words[2])
@@ -381,6 +589,34 @@ bool ScriptRunner::Expect(const QStringList& words, const QString& line, QString
     } else {
         failure = "Unknown expectation.";
     }
+    return failure.isEmpty();
+}
+
+bool ScriptRunner::ExpectReminder(const QString& line, QString& failure) {
+    const QString rest = After(line, 2);
+    const QRegularExpressionMatch match = QRegularExpression("^(.*?) (due|note) (.*)$").match(rest);
+    const QString subject = match.captured(1);
+    const bool due = match.captured(2) == "due";
+    const QString wanted = match.captured(3);
+    auto& reminders = Globals::m_ReminderItems;
+    int found = 0;
+    for (qint32 i = 1; reminders && i <= reminders->Count(); ++i) {
+        auto reminder = reminders->Item(i);
+        if (reminder->Subject() != subject)
+            continue;
+        ++found;
+        QString held;
+        try {
+            held = due ? reminder->ReminderDate() : reminder->Note();
+        } catch (const platform::RuntimeError& error) {
+            held = error.description();
+        }
+        if (held != wanted)
+            failure = QStringLiteral("The reminder for %1 has %2 \"%3\".")
+                          .arg(reminder->EmailAddress(), due ? "the date" : "the note", held);
+    }
+    if (found == 0)
+        failure = "No reminder has that subject.";
     return failure.isEmpty();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QEventLoop>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -19,6 +21,14 @@ class MailClient;
 // hold. Blank lines and lines starting with "#" are skipped. Time is the
 // simulated clock's: nothing waits on the real one.
 //
+// The lines run one by one from the runner's own event loop, and an action
+// that a user performs with a click or a key (press, click, send with
+// reminder, keys) is delivered through the event loop too. So when it opens
+// a modal window (the reminder-details window while a message is sent, the
+// change-date dialog), the modal window's loop goes on running the next
+// lines, which can then fill it in and close it; the action finishes after
+// that. Before each line, whatever the last one set off has been delivered.
+//
 //   compose                          open a compose window
 //   fill to|cc|bcc|subject|body TEXT fill a field of the newest compose window
 //   send                             its Send button
@@ -29,21 +39,43 @@ class MailClient;
 //   reply arrives SUBJECT            a reply to the sent message SUBJECT arrives
 //   import FILE into FOLDER          import an .eml file
 //   poll                             look for messages dropped into the Inbox
-//                                    (also done after every line)
+//                                    (also done before every line)
 //   setting KEY VALUE                the add-in's setting KEY
 //   clock YYYY-MM-DD hh:mm[:ss]      move the clock there (timers fire)
 //   advance N seconds|minutes|hours|days
 //   press WINDOW BUTTON              a button of a window (object names or title)
+//   type WINDOW CONTROL TEXT         type TEXT, key by key, at the end of a text
+//                                    box of a window ("\n" is Enter)
+//   keys WINDOW KEYS                 keystrokes to the focused control of a
+//                                    window, written as the add-in writes them:
+//                                    "{DELETE}", "{TAB}", "%x" (Alt+X), "^a"
+//   choose date YYYY-MM-DD hh:mm     pick that date and time in the open
+//                                    change-date dialog (frmChangeDate)
+//   select rows WINDOW SUBJECT       select the rows of a window's reminder grid
+//                                    whose subject is SUBJECT (the grid gets
+//                                    the focus)
 //   screenshot WINDOW FILE           save a window as PNG
 //   dump                             print the reminders
 //   restart                          shut the add-in down (it saves its data
 //                                    file) and start the program again
 //   expect window NAME open|closed
+//   expect message TEXT              a message box says exactly TEXT; its OK is
+//                                    pressed
+//   expect title WINDOW TEXT         a window's title is exactly TEXT
+//   expect text WINDOW CONTROL TEXT  a control shows exactly TEXT (labels, text
+//                                    boxes, buttons)
+//   expect grid WINDOW rows N        a window's reminder grid has N data rows
 //   expect reminders N
-//   expect datafile contains|lacks TEXT
-//   expect folder NAME contains|lacks SUBJECT
+//   expect reminder SUBJECT due TEXT   its reminder date reads as TEXT
+//   expect reminder SUBJECT note TEXT  its note is TEXT
 //   expect reminder SUBJECT is the sent copy   (and opens it by its ids)
+//   expect datafile contains|lacks TEXT
+//   expect datafile records N        the data file holds N reminders
+//   expect folder NAME contains|lacks SUBJECT
 //   expect no problems               no error report or failed call so far
+//
+// A script that ends, or fails, while a modal window is open closes it
+// (cancelling it); ending with one open is a failure.
 class ScriptRunner {
 public:
     // restart stops the running client and returns a new one over the same
@@ -55,18 +87,35 @@ public:
     // "FILE:LINE: TEXT" and why to err and returns 1 (3 when the file cannot
     // be read).
     int RunFile(const QString& path, QTextStream& err);
-    // One line; false with the reason in failure.
+    // One line; false with the reason in failure. Actions it delivers through
+    // the event loop have not happened yet when it returns.
     bool RunLine(const QString& line, QString& failure);
 
 private:
     bool Expect(const QStringList& words, const QString& rest, QString& failure);
-    void Settle();
+    bool ExpectReminder(const QString& line, QString& failure);
+    // Runs the next line once what the last one set off was delivered.
+    void Next();
+    void Post();
+    void Finish(int exitCode);
 
     MailClient* m_client;
     std::function<MailClient*()> m_restart;
     platform::ManualClock& m_clock;
     platform::ManualTimers& m_timers;
     QTextStream& m_out;
+
+    // The run of a file.
+    QObject m_context;
+    QEventLoop m_loop;
+    QStringList m_lines;
+    QString m_path;
+    QTextStream* m_err = nullptr;
+    int m_index = 0;
+    int m_rounds = 0;
+    // The loop level of the runner's own loop.
+    int m_baseLevel = 1;
+    bool m_finished = false;
 };
 
 }  // namespace host::app

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -16,6 +17,7 @@
 #include "host/app/ComposeWindow.h"
 #include "host/app/MailClient.h"
 #include "host/app/MainWindow.h"
+#include "host/app/MessageWindow.h"
 #include "host/engine/ModuleLoader.h"
 #include "host/engine/Registration.h"
 #include "host/mailhelper/QxMAPIUtils.h"
@@ -265,6 +267,42 @@ TEST_F(MailClientTest, AMessageThatCannotBeSentSaysWhyAndClosingTheWindowClosesI
     for (const auto& command : commands) EXPECT_TRUE(command.closed);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(client.ComposeWindows().empty());
+}
+
+TEST_F(MailClientTest, ADisplayedFollowUpIsReadyToSendAndAFiledMessageOpensForReading) {
+    auto sent = std::dynamic_pointer_cast<HostMailItem>(
+        Folder(client::olFolderSentMail)->Contents().front());
+    ASSERT_TRUE(sent);
+    // What the add-in does for a follow-up: a forward, addressed, with the
+    // plain subject, displayed.
+    auto followUp = std::dynamic_pointer_cast<HostMailItem>(sent->Forward());
+    followUp->Recipients()->Add("pat@example.com");
+    followUp->setSubject(sent->Subject());
+    followUp->Display();
+    ASSERT_EQ(client.ComposeWindows().size(), 1u);
+    ComposeWindow* compose = client.ComposeWindows().front();
+    EXPECT_TRUE(compose->isVisible());
+    EXPECT_EQ(compose->to()->text(), "pat@example.com");
+    EXPECT_EQ(compose->subject()->text(), sent->Subject());
+    EXPECT_EQ(compose->body()->toPlainText(), sent->Body());
+    EXPECT_EQ(compose->Inspector()->CurrentItem(), followUp) << "the very message, not a new one";
+    EXPECT_NE(compose->findChild<QAction*>("cmdSendWithReminder"), nullptr);
+    ASSERT_TRUE(compose->Send());
+    EXPECT_TRUE(followUp->SentOn().isValid());
+
+    // A filed message opens in a message window, for reading.
+    sent->Display();
+    ASSERT_EQ(client.MessageWindows().size(), 1u);
+    host::app::MessageWindow* reading = client.MessageWindows().front();
+    EXPECT_TRUE(reading->isVisible());
+    EXPECT_EQ(reading->subject()->text(), sent->Subject());
+    EXPECT_EQ(reading->body()->toPlainText(), sent->Body());
+    EXPECT_TRUE(reading->body()->isReadOnly());
+    EXPECT_EQ(client.ComposeWindows().size(), 1u) << "no compose window for it";
+    EXPECT_TRUE(client.ComposeWindows().front()->isHidden()) << "the sent follow-up closed";
+    const size_t inspectors = client.Model()->Inspectors().size();
+    reading->close();
+    EXPECT_EQ(client.Model()->Inspectors().size(), inspectors - 1) << "its inspector closed";
 }
 
 }  // namespace

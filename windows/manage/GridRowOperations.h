@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "addin/contracts/HostEngine.h"
+
+class QWidget;
+class ReminderGrid;
+class frmDisplayEx;
+
+// What tells the grid windows' copies of the row operations apart.
+struct GridWindowTraits {
+    // The window's name, in report sources ("Chasewell.frmViewReminders.
+    // FillGrid") and trace procedure names ("frmViewReminders.
+    // ViewOriginalEmail").
+    QString window;
+    // The data kind of the grid's text columns.
+    int textKind;
+    // Deleting rows re-arms the alarm timer (the next reminder may be gone).
+    bool delRowSelectionSetsTimer;
+    // ViewOriginalEmail begins with a trace line of its own.
+    bool viewOriginalOpeningTrace;
+
+    static GridWindowTraits ViewReminders() { return {"frmViewReminders", 31, true, true}; }
+    static GridWindowTraits RemindMultiple() { return {"frmRemindMultiple", 8, false, false}; }
+};
+
+// The row operations of a window that holds the reminder grid: filling it
+// from the collection, opening a row's details, deleting rows, opening the
+// original messages, starting follow-up messages and re-dating rows. Each
+// traps its errors and reports them with the window's source.
+//
+// Every operation acts on the very reminders its rows hold (ReminderGrid::
+// Reminder), never on a position or a look-up by address and subject: after
+// deletions, a sort or another reminder with the same address and subject,
+// a row still stands for the reminder it shows.
+class GridRowOperations {
+public:
+    GridRowOperations(QWidget& window, ReminderGrid& grid, GridWindowTraits traits);
+
+    // Empties the grid and lays out its header row and columns.
+    void SetupGrid();
+    // Rebuilds every row from the collection, in collection order, each in
+    // its reminder's colour, and sets the window title to the next-reminder
+    // title. Without a collection, only empties the grid.
+    void FillGrid();
+    // Opens the details window, modeless, on the current row's reminder.
+    // Already open on another reminder, that one is closed first (as its
+    // close box would): the window must never show one reminder while its
+    // Exit writes into another.
+    void DblClick(frmDisplayEx& details, const QString& nextReminderTime);
+    // Removes the selected rows' reminders from the collection and their rows
+    // from the grid (the last selected first). A reminder no longer in the
+    // collection only loses its row. Saves nothing.
+    void DelRowSelection();
+    // Opens the sent message of every selected row (last first): by its
+    // entry id in the default store, else with its store id too. A message
+    // not found is traced.
+    void ViewOriginalEmail(const std::shared_ptr<engine::IEngine>& engine);
+    // Opens a new message for every selected row (last first), addressed to
+    // the row's recipient with the plain original subject: a forward of the
+    // original when it is found, else a blank one. Left open to send.
+    void CreateFollowUpEmail(const std::shared_ptr<engine::IEngine>& engine);
+    // Lets the user pick a date in the change-date dialog, starting from the
+    // first selected row's date, and gives it to every selected reminder
+    // when the user confirmed. Re-arms the timer. Nothing selected: nothing.
+    void ChangeReminderTime();
+
+    // "Pending Reminders (Next Reminder: " + the timer's next reminder time,
+    // or "None", + ")".
+    static QString NextReminderTitle();
+
+    static inline const QString kSelectRowMessage =
+        QStringLiteral("At least one row must be selected.");
+
+private:
+    QString Source(const char* operation) const;
+
+    QWidget& m_window;
+    ReminderGrid& m_grid;
+    GridWindowTraits m_traits;
+};
