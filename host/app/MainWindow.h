@@ -41,8 +41,10 @@ public:
     void SelectSubjects(const QStringList& subjects);
     // The selected mail items, in list order.
     std::vector<std::shared_ptr<HostMailItem>> SelectedMails() const;
-    // Adds a line to the log view and shows it in the status bar.
+    // Adds a line to the log view and shows it in the status bar. The log
+    // view keeps the last kLogViewLines lines.
     void ShowProblem(const QString& text);
+    static constexpr int kLogViewLines = 1000;
 
     QTreeWidget* folderTree() const { return m_folders; }
     QTreeView* messageList() const { return m_list; }
