@@ -92,9 +92,12 @@ void EngineLog::Append(const QString& text, bool isError) {
     const QByteArray line = (stamp + u' ' + text + u'\n').toUtf8();
 
     int error = 0;
-    if (m_fd >= 0 && m_size > 0 && m_size + line.size() > m_rotateBytes)
+    bool open = m_fd >= 0 || Open(&error);
+    if (open && m_size > 0 && m_size + line.size() > m_rotateBytes) {
         Rotate();
-    if (m_fd < 0 && !Open(&error)) {
+        open = m_fd >= 0 || Open(&error);
+    }
+    if (!open) {
         Failed(error);
         // The reports at least must reach someone.
         if (isError)
