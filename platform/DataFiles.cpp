@@ -133,6 +133,15 @@ public:
         const char* data = bytes.constData();
         size_t left = static_cast<size_t>(bytes.size());
         while (left > 0) {
+            // A buffer's worth or more, with nothing buffered: written as it
+            // is, without copying.
+            if (m_buffer.isEmpty() && left >= LocalDataFiles::kBufferBytes) {
+                const size_t whole = left - left % LocalDataFiles::kBufferBytes;
+                Guarded([&] { WriteAll(FileStep::Write, data, whole); });
+                data += whole;
+                left -= whole;
+                continue;
+            }
             const size_t room = LocalDataFiles::kBufferBytes - static_cast<size_t>(m_buffer.size());
             const size_t taken = std::min(room, left);
             m_buffer.append(data, static_cast<qsizetype>(taken));
@@ -191,8 +200,11 @@ private:
     }
 
     void WriteBuffer(FileStep step) {
-        const char* data = m_buffer.constData();
-        size_t left = static_cast<size_t>(m_buffer.size());
+        WriteAll(step, m_buffer.constData(), static_cast<size_t>(m_buffer.size()));
+        m_buffer.truncate(0);
+    }
+
+    void WriteAll(FileStep step, const char* data, size_t left) {
         while (left > 0) {
             size_t written = 0;
             const int error = m_files.WriteSome(step, m_fd, data, left, &written);
@@ -205,7 +217,6 @@ private:
             data += written;
             left -= written;
         }
-        m_buffer.truncate(0);
     }
 
     // Closes and removes the temporary file, if any; the target is untouched.
