@@ -40,7 +40,7 @@ const QRegularExpression& TemporaryName() {
 QString TemporaryPath(const QFileInfo& target) {
     const QString hex =
         QStringLiteral("%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-    return target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+    return QDir::cleanPath(target.absolutePath()) + QStringLiteral("/.") + target.fileName() +
            QStringLiteral(".tmp-") + QString::number(::getpid()) + u'-' + hex;
 }
 
@@ -276,7 +276,7 @@ void LocalDataFiles::Copy(const QString& from, const QString& to) {
 int LocalDataFiles::RemoveLeftovers(const QString& path) {
     const QFileInfo target(ResolvedTarget(path));
     const QString name = target.fileName();
-    const QDir folder(target.absolutePath());
+    const QDir folder(QDir::cleanPath(target.absolutePath()));
     int removed = 0;
     for (const QString& entry : folder.entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
         const QRegularExpressionMatch match = TemporaryName().match(entry);
