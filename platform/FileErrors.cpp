@@ -1,26 +1,57 @@
 #include "platform/FileErrors.h"
 
-#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
 
 namespace platform {
 
-RuntimeError ReadFailure(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return RuntimeError::FileNotFound();
-    if (!info.isReadable())
-        return RuntimeError::PermissionDenied();
-    return RuntimeError::DeviceIOError();
+namespace {
+
+const char* Verb(FileStep step) {
+    switch (step) {
+        case FileStep::Read:
+            return "read";
+        case FileStep::Create:
+            return "create";
+        case FileStep::Write:
+        case FileStep::Flush:
+        case FileStep::Close:
+            return "write";
+        case FileStep::Sync:
+        case FileStep::SyncFolder:
+            return "sync";
+        case FileStep::Rename:
+            return "replace";
+    }
+    return "use";
 }
 
-RuntimeError WriteFailure(const QString& path) {
-    const QFileInfo file(path);
-    const QFileInfo folder(file.absolutePath());
-    if (!folder.exists() || !folder.isDir())
-        return RuntimeError::PathNotFound();
-    if (!folder.isWritable() || (file.exists() && !file.isWritable()))
-        return RuntimeError::PermissionDenied();
-    return RuntimeError::DeviceIOError();
+int Number(FileStep step, int errorCode) {
+    switch (errorCode) {
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return 61;  // Disk full
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return 70;  // Permission denied
+        case ENOENT:
+            return step == FileStep::Read ? 53 : 76;  // File not found, Path not found
+        case ENOTDIR:
+            return 76;
+        default:
+            return 57;  // Device I/O error
+    }
+}
+
+}  // namespace
+
+RuntimeError FileError(FileStep step, const QString& path, int errorCode) {
+    const QString reason = QString::fromLocal8Bit(std::strerror(errorCode));
+    return RuntimeError(
+        Number(step, errorCode),
+        QStringLiteral("Could not %1 %2: %3").arg(QLatin1String(Verb(step)), path, reason));
 }
 
 }  // namespace platform

@@ -6,11 +6,28 @@
 
 namespace platform {
 
-// Why a file could not be opened for reading, in the runtime's terms:
-// "File not found", "Permission denied" or "Device I/O error".
-RuntimeError ReadFailure(const QString& path);
-// Why a file could not be created or replaced: "Path not found" (no such
-// folder), "Permission denied" or "Device I/O error".
-RuntimeError WriteFailure(const QString& path);
+// The steps of reading a file and of replacing one durably, so that an error
+// can say which went wrong.
+enum class FileStep {
+    Read,        // reading a file
+    Create,      // creating the new file (or a missing folder) beside the target
+    Write,       // any write(2) of the new file's bytes
+    Flush,       // the write(2)s that hand over what was still buffered, at commit
+    Sync,        // fsync of the new file
+    Close,       // closing the new file
+    Rename,      // putting the new file in place of the old
+    SyncFolder,  // fsync of the folder, so that the rename survives a power cut
+};
+
+// The error a failed step raises, described so that a user can act on it:
+// "Could not <verb> <path>: <the system's text for errorCode>", for example
+// "Could not write /home/pat/.local/share/Chasewell/ChasewellData.txt: No
+// space left on device". The verbs are read, create, write (Write, Flush and
+// Close: a close can report a write that did not reach the disk), sync (Sync
+// and SyncFolder) and replace (Rename). The number tells callers the kind of
+// failure, as the runtime numbered them: 61 disk full, 70 permission denied,
+// 76 path not found, 53 file not found (reading), 57 any other input or output
+// error.
+RuntimeError FileError(FileStep step, const QString& path, int errorCode);
 
 }  // namespace platform

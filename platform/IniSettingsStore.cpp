@@ -1,14 +1,17 @@
 #include "platform/IniSettingsStore.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <cerrno>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "platform/DataFiles.h"
 #include "platform/FileErrors.h"
 #include "platform/RuntimeError.h"
 
@@ -156,9 +159,34 @@ bool ValidAppName(const QString& name) {
            !name.contains(u'/') && !name.contains(u'\\') && !name.contains(QChar(0));
 }
 
+// Makes the folder and any missing folder above it; 0 or the errno value of
+// the step that failed.
+int MakeFolders(const QString& folder) {
+    const QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    qsizetype end = 0;
+    while (end >= 0) {
+        end = path.indexOf(u'/', end + 1);
+        const QString part = end < 0 ? path : path.left(end);
+        if (::mkdir(QFile::encodeName(part).constData(), 0777) == 0)
+            continue;
+        const int error = errno;
+        if (error != EEXIST)
+            return error;
+        if (!QFileInfo(part).isDir())
+            return ENOTDIR;
+    }
+    return 0;
+}
+
+DataFiles& SharedFiles() {
+    static LocalDataFiles files;
+    return files;
+}
+
 }  // namespace
 
-IniSettingsStore::IniSettingsStore(QString folder) : m_folder(std::move(folder)) {
+IniSettingsStore::IniSettingsStore(QString folder, DataFiles* files)
+    : m_folder(std::move(folder)), m_files(files ? *files : SharedFiles()) {
     if (m_folder.isEmpty())
         m_folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
 }
@@ -173,10 +201,16 @@ QString IniSettingsStore::GetSetting(const QString& appName, const QString& sect
     const QString keyName = key.trimmed();
     if (!ValidAppName(appName) || !ValidSection(sectionName) || !ValidKey(keyName))
         return defaultValue;
-    QFile file(FilePath(appName));
-    if (!file.open(QIODevice::ReadOnly))
+    const QString path = FilePath(appName);
+    if (!QFileInfo::exists(path))
         return defaultValue;
-    const Lines lines = SplitLines(file.readAll());
+    QByteArray content;
+    try {
+        content = m_files.ReadAll(path);
+    } catch (const RuntimeError&) {
+        return defaultValue;
+    }
+    const Lines lines = SplitLines(content);
     const Found found = Find(lines, sectionName, keyName);
     if (!found.keyLine)
         return defaultValue;
@@ -191,22 +225,17 @@ void IniSettingsStore::SaveSetting(const QString& appName, const QString& sectio
         throw RuntimeError::InvalidProcedureCall();
 
     const QString path = FilePath(appName);
-    if (!QDir().mkpath(m_folder))
-        throw RuntimeError::PathNotFound();
+    if (const int error = MakeFolders(m_folder))
+        throw FileError(FileStep::Create, m_folder, error);
+    // What a write killed half-way left beside the file.
+    m_files.RemoveLeftovers(path);
 
     Lines lines;
-    QFile existing(path);
-    if (existing.exists()) {
-        // A file that exists but cannot be read must not be replaced by one
-        // holding only this value: every other setting would be lost.
-        if (!existing.open(QIODevice::ReadOnly))
-            throw QFileInfo(path).isReadable() ? RuntimeError::DeviceIOError()
-                                               : RuntimeError::PermissionDenied();
-        const QByteArray content = existing.readAll();
-        if (existing.error() != QFileDevice::NoError)
-            throw RuntimeError::DeviceIOError();
-        lines = SplitLines(content);
-    }
+    // A file that exists but cannot be read must not be replaced by one
+    // holding only this value: every other setting would be lost. Reading
+    // throws, naming the file.
+    if (QFileInfo::exists(path))
+        lines = SplitLines(m_files.ReadAll(path));
 
     const QByteArray entry = (keyName + u'=' + Escape(value)).toUtf8();
     const Found found = Find(lines, sectionName, keyName);
@@ -226,14 +255,9 @@ void IniSettingsStore::SaveSetting(const QString& appName, const QString& sectio
     QByteArray content;
     for (const QByteArray& line : lines) content += line + '\n';
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw WriteFailure(path);
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (file.write(content) != content.size())
-        throw RuntimeError::DeviceIOError();
-    if (!file.commit())
-        throw WriteFailure(path);
+    auto file = m_files.NewWritableFile(path);
+    file->Append(content);
+    file->Commit();
 }
 
 }  // namespace platform

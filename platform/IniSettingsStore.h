@@ -6,10 +6,17 @@
 
 namespace platform {
 
+class DataFiles;
+
 // One INI file per application name, "<folder>/<application name>.ini". The
-// file is read afresh on every GetSetting and rewritten through a temporary
-// file and a rename on every SaveSetting, keeping every other line; the file
-// is readable and writable by its owner only. Values may hold any text: a
+// file is read afresh on every GetSetting (a file that cannot be read gives
+// the default) and replaced through the file layer (DataFiles) on every
+// SaveSetting, keeping every other line; the file is readable and writable by
+// its owner only. Before it writes, SaveSetting removes the temporary files
+// an interrupted write left beside the file. Its failures name the file:
+// "Could not read <path>: <reason>" when the existing file cannot be read
+// (it is then left as it is), "Could not create <folder>: <reason>" when the
+// folder cannot be made, and the file layer's own for the write. Values may hold any text: a
 // backslash, a carriage return and a line feed are written as \\, \r and \n.
 // Section and key names are taken without surrounding blanks. SaveSetting
 // fails with "Invalid procedure call or argument" for names the file cannot
@@ -19,8 +26,9 @@ namespace platform {
 class IniSettingsStore : public SettingsStore {
 public:
     // folder: where the files live; empty means the user's configuration
-    // folder ($XDG_CONFIG_HOME, or ~/.config).
-    explicit IniSettingsStore(QString folder = QString());
+    // folder ($XDG_CONFIG_HOME, or ~/.config). files: the file layer (not
+    // owned); nullptr means the real file system.
+    explicit IniSettingsStore(QString folder = QString(), DataFiles* files = nullptr);
 
     QString GetSetting(const QString& appName, const QString& section, const QString& key,
                        const QString& defaultValue) override;
@@ -31,6 +39,7 @@ public:
 
 private:
     QString m_folder;
+    DataFiles& m_files;
 };
 
 }  // namespace platform

@@ -22,6 +22,18 @@ bool ManualTimers::KillTimer(quint32 id) {
     return m_timers.erase(id) > 0;
 }
 
+void ManualTimers::Fire(quint32 id) {
+    Entry& entry = m_timers.at(id);
+    const QDateTime now = m_clock.Now();
+    // Repeats from its last deadline; deadlines that went by meanwhile are
+    // skipped, not fired one after another.
+    const qint64 passed = std::max<qint64>(entry.due.msecsTo(now), 0) / entry.delayMs + 1;
+    entry.due = entry.due.addMSecs(passed * entry.delayMs);
+    Callback callback = entry.callback;  // the callback may kill its own timer
+    if (callback)
+        callback();
+}
+
 bool ManualTimers::FireNext() {
     if (m_timers.empty())
         return false;
@@ -30,13 +42,9 @@ bool ManualTimers::FireNext() {
                          [](const auto& a, const auto& b) { return a.second.due < b.second.due; });
     // An overdue timer (the test moved the clock past it with Set) fires now,
     // once, as a real one does: the clock never runs backwards.
-    const QDateTime firedAt = std::max(next->second.due, m_clock.Now());
-    m_clock.Set(firedAt);
-    // Re-armed before the callback runs, as a repeating timer is.
-    next->second.due = firedAt.addMSecs(next->second.delayMs);
-    Callback callback = next->second.callback;  // the callback may kill its own timer
-    if (callback)
-        callback();
+    if (m_clock.Now() < next->second.due)
+        m_clock.Set(next->second.due);
+    Fire(next->first);
     return true;
 }
 
@@ -57,20 +65,37 @@ void ManualTimers::Advance(qint64 ms) {
     AdvanceTo(m_clock.Now().addMSecs(ms));
 }
 
+void ManualTimers::SetTo(const QDateTime& when) {
+    const bool forwards = when > m_clock.Now();
+    m_clock.Set(when);
+    if (!forwards)
+        return;
+    // The timers the jump passed, earliest deadline first (ids break ties),
+    // each fired once unless an earlier one's callback killed it.
+    std::vector<std::pair<QDateTime, quint32>> passed;
+    for (const auto& [id, entry] : m_timers)
+        if (entry.due <= when)
+            passed.emplace_back(entry.due, id);
+    std::sort(passed.begin(), passed.end());
+    for (const auto& [due, id] : passed) {
+        auto entry = m_timers.find(id);
+        if (entry != m_timers.end() && entry->second.due <= m_clock.Now())
+            Fire(id);
+    }
+}
+
+void ManualTimers::Suspend(qint64 ms) {
+    SetTo(m_clock.Now().addMSecs(ms));
+}
+
+void ManualTimers::SuspendUntil(const QDateTime& wake) {
+    SetTo(wake);
+}
+
 std::vector<ManualTimers::Armed> ManualTimers::ArmedTimers() const {
     std::vector<Armed> armed;
     for (const auto& [id, entry] : m_timers) armed.push_back(Armed{id, entry.delayMs, entry.due});
     return armed;
-}
-
-void ManualTimers::SetTo(const QDateTime& when) {
-    if (when >= m_clock.Now()) {
-        AdvanceTo(when);
-        return;
-    }
-    const qint64 back = when.msecsTo(m_clock.Now());
-    for (auto& [id, entry] : m_timers) entry.due = entry.due.addMSecs(-back);
-    m_clock.Set(when);
 }
 
 }  // namespace platform

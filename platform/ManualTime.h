@@ -23,12 +23,19 @@ private:
     QDateTime m_now;
 };
 
-// Window timers driven by a ManualClock: a timer fires when the clock is
-// moved past its due time, earliest first, each at its own due time (one the
-// clock was already set past fires at once, once), and repeats every delay
-// until killed, as the system's timers do. Delays below 10 ms become 10 ms; a
-// negative delay reads as the largest one, as the original platform read it
-// unsigned.
+// Window timers driven by a ManualClock, modelling the production timers:
+// each timer holds a wall-clock deadline (now + delay when set) and fires
+// when the clock reaches it, earliest first, repeating every delay from its
+// last deadline until killed. Delays below 10 ms become 10 ms; a negative
+// delay reads as the largest one, as the original platform read it unsigned.
+//
+// Time passes in two ways. Awake (Advance, AdvanceTo), every deadline on the
+// way fires at its own time. In a jump (SetTo forwards: the clock set by
+// hand, a daylight-saving step or a time-zone change; Suspend: the machine
+// sleeps and resumes), the clock moves at once and each timer whose deadline
+// it passed fires once, at the new time, then repeats from the first of its
+// deadlines still to come. Setting the clock back leaves every deadline where
+// it is on the wall clock.
 class ManualTimers : public WindowTimers {
 public:
     struct Armed {
@@ -43,14 +50,18 @@ public:
     bool KillTimer(quint32 id) override;
     quint32 LastError() const override { return m_lastError; }
 
-    // Moves the clock forward, firing the timers on the way.
+    // Moves the clock forward with the machine awake, firing the timers on
+    // the way.
     void Advance(qint64 ms);
     void AdvanceTo(const QDateTime& when);
-    // Sets the clock: forwards as AdvanceTo; backwards, every timer keeps the
-    // time it had left.
+    // Sets the clock: forwards a jump, backwards deadlines stay (see above).
     void SetTo(const QDateTime& when);
+    // The machine sleeps for ms, or until `wake`, and resumes: a jump.
+    void Suspend(qint64 ms);
+    void SuspendUntil(const QDateTime& wake);
     // Fires the earliest armed timer at its due time (the clock moves there,
-    // never backwards). False when none is armed.
+    // never backwards: one the clock was set past fires now). False when none
+    // is armed.
     bool FireNext();
 
     std::vector<Armed> ArmedTimers() const;
@@ -60,6 +71,9 @@ public:
     int SetCount() const { return m_setCount; }
 
 private:
+    // Fires the timer now and moves its deadline to the first still to come.
+    void Fire(quint32 id);
+
     struct Entry {
         qint64 delayMs;
         QDateTime due;

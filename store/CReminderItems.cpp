@@ -44,6 +44,7 @@ CReminderItems::~CReminderItems() {
 void CReminderItems::Initialize() {
     m_Items.clear();
     m_DataFilePath = engine::Global()->DataFolder(0) + kDataFileName;
+    platform::Files().RemoveLeftovers(m_DataFilePath);  // what a save cut short left behind
     LoadData();
     // Loading added every reminder through Add; none of that is a change.
     m_Dirty = false;

@@ -79,6 +79,7 @@ void MailClient::Start(std::shared_ptr<engine::IModuleAPI> module, bool show) {
     m_log.onError = [this](const ErrorReportRecord& report) {
         ShowProblem(QStringLiteral("%1: %2").arg(report.source, report.message));
     };
+    m_log.SetFileProblemHandler([this](const QString& text) { ShowProblem(text); });
     m_started = true;
     m_engine->StartModule(std::move(module));
     auto explorer = m_model->OpenExplorer(m_model->DefaultFolder(client::olFolderInbox));
@@ -116,6 +117,7 @@ void MailClient::Stop() {
     }
     DisconnectEngine(*m_model);
     m_log.onError = nullptr;
+    m_log.SetFileProblemHandler(nullptr);
 }
 
 ComposeWindow* MailClient::NewMessage() {

@@ -122,6 +122,7 @@ MainWindow::MainWindow(MailClient& client, std::shared_ptr<HostExplorer> explore
     m_log = new QPlainTextEdit;
     m_log->setObjectName("txtLog");
     m_log->setReadOnly(true);
+    m_log->setMaximumBlockCount(kLogViewLines);
     m_log->setPlaceholderText(QStringLiteral("Problems the add-in reports are listed here."));
     auto* dock = new QDockWidget(QStringLiteral("Log"), this);
     dock->setObjectName("dockLog");

@@ -44,8 +44,10 @@ public:
     void SelectSubjects(const QStringList& subjects);
     // The selected mail items, in list order.
     std::vector<std::shared_ptr<HostMailItem>> SelectedMails() const;
-    // Adds a line to the log view and shows it in the status bar.
+    // Adds a line to the log view and shows it in the status bar. The log
+    // view keeps the last kLogViewLines lines.
     void ShowProblem(const QString& text);
+    static constexpr int kLogViewLines = 1000;
     // Opens the add-in's settings dialog (modeless) and returns it; while it
     // is open, brings it forward instead. Each opening shows the stored
     // values afresh; the dialog is deleted when it closes.

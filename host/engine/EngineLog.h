@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -22,31 +24,69 @@ struct ErrorReportRecord {
 };
 
 // Everything the modules handed to the engine: trace lines and error
-// reports, kept in memory (for tests and the program's log view) and
-// appended to a log file when one is set.
+// reports. The most recent are kept in memory (for tests and the program's
+// log view), a bounded number of each, and every line is appended to a log
+// file when one is set.
+//
+// The file stays open between lines. When a line would take it past its size
+// limit, it is renamed to "<file>.1" (replacing the older one) and a new file
+// begun, so the log never takes more than about twice the limit. A log file
+// that cannot be written loses only its lines: error reports are still kept
+// in memory and also written to standard error, and the file problem handler
+// is told once, naming the file ("Could not write the log file <path>:
+// <reason>"), and again only after the file was written once more.
 class EngineLog {
 public:
-    // Empty: no file.
-    void SetFile(const QString& path) { m_file = path; }
+    static constexpr size_t kKeptTraces = 10000;
+    static constexpr size_t kKeptErrors = 1000;
+    static constexpr qint64 kRotateBytes = 5 * 1024 * 1024;
+
+    explicit EngineLog(size_t keptTraces = kKeptTraces, size_t keptErrors = kKeptErrors);
+    ~EngineLog();
+    EngineLog(const EngineLog&) = delete;
+    EngineLog& operator=(const EngineLog&) = delete;
+
+    // Empty: no file. The file is created owner-only (trace lines carry
+    // addresses and subjects).
+    void SetFile(const QString& path, qint64 rotateBytes = kRotateBytes);
     const QString& File() const { return m_file; }
 
     void AddTrace(const TraceLine& line);
     void AddError(const ErrorReportRecord& report);
 
-    const std::vector<TraceLine>& Traces() const { return m_traces; }
-    const std::vector<ErrorReportRecord>& Errors() const { return m_errors; }
-    // Messages of the trace lines, in order (optionally of one procedure).
+    // The kept lines, oldest first.
+    std::vector<TraceLine> Traces() const { return {m_traces.begin(), m_traces.end()}; }
+    std::vector<ErrorReportRecord> Errors() const { return {m_errors.begin(), m_errors.end()}; }
+    // Messages of the kept trace lines, in order (optionally of one procedure).
     std::vector<QString> TraceMessages(const QString& procedure = QString()) const;
     void Clear();
 
     // Called after each error report is recorded (the program shows them).
     std::function<void(const ErrorReportRecord&)> onError;
+    // Told when the log file cannot be written (see above). A problem met
+    // before the handler was set is told when it is set.
+    void SetFileProblemHandler(std::function<void(const QString&)> handler);
+    // The text of the current file problem; empty while the file is written.
+    const QString& FileProblem() const { return m_problem; }
 
 private:
-    void Append(const QString& text) const;
+    void Append(const QString& text, bool isError);
+    bool Open(int* error);
+    void Rotate();
+    void CloseFile();
+    void Failed(int error);
+
     QString m_file;
-    std::vector<TraceLine> m_traces;
-    std::vector<ErrorReportRecord> m_errors;
+    qint64 m_rotateBytes = kRotateBytes;
+    int m_fd = -1;
+    qint64 m_size = 0;
+    size_t m_keptTraces;
+    size_t m_keptErrors;
+    std::deque<TraceLine> m_traces;
+    std::deque<ErrorReportRecord> m_errors;
+    QString m_problem;
+    bool m_problemTold = false;
+    std::function<void(const QString&)> m_onFileProblem;
 };
 
 }  // namespace host

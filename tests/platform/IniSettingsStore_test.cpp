@@ -7,13 +7,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 
 #include "tests/support/FakeEnv.h"
 
 namespace {
 
+using platform::FileStep;
 using platform::IniSettingsStore;
+using testing_support::EndedProcessId;
 using testing_support::ErrorOf;
+using testing_support::FaultyDataFiles;
 using testing_support::TempFolder;
 
 QByteArray ReadBytes(const QString& path) {
@@ -165,14 +169,16 @@ TEST(IniSettingsStoreTest, AStoreThatCannotBeWrittenFailsAndLosesNothing) {
     // The folder would have to be made inside a file.
     WriteBytes(temp.File("plainfile"), "x");
     IniSettingsStore blocked(temp.File("plainfile/config"));
-    EXPECT_EQ(ErrorOf([&] { blocked.SaveSetting("App", "S", "k", "v"); }), "Path not found");
+    EXPECT_EQ(ErrorOf([&] { blocked.SaveSetting("App", "S", "k", "v"); }),
+              "Could not create " + temp.File("plainfile/config") + ": Not a directory");
     EXPECT_EQ(blocked.GetSetting("App", "S", "k", "default"), "default");
 
     // An existing settings file that cannot be read is never replaced by one
     // holding only the new value.
     IniSettingsStore store(temp.Path());
     ASSERT_TRUE(QDir().mkpath(store.FilePath("App")));  // a folder where the file should be
-    EXPECT_NE(ErrorOf([&] { store.SaveSetting("App", "S", "k", "v"); }), "(no error)");
+    EXPECT_EQ(ErrorOf([&] { store.SaveSetting("App", "S", "k", "v"); }),
+              "Could not read " + store.FilePath("App") + ": Is a directory");
     EXPECT_TRUE(QFileInfo(store.FilePath("App")).isDir());
 }
 
@@ -183,7 +189,8 @@ TEST(IniSettingsStoreTest, PermissionDeniedLeavesTheFileAsItWas) {
     IniSettingsStore store(temp.Path());
     WriteBytes(store.FilePath("Locked"), "[S]\nkeep=me\n");
     QFile::setPermissions(store.FilePath("Locked"), QFileDevice::WriteOwner);
-    EXPECT_EQ(ErrorOf([&] { store.SaveSetting("Locked", "S", "k", "v"); }), "Permission denied");
+    EXPECT_EQ(ErrorOf([&] { store.SaveSetting("Locked", "S", "k", "v"); }),
+              "Could not read " + store.FilePath("Locked") + ": Permission denied");
     QFile::setPermissions(store.FilePath("Locked"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(ReadBytes(store.FilePath("Locked")), "[S]\nkeep=me\n");
@@ -191,9 +198,52 @@ TEST(IniSettingsStoreTest, PermissionDeniedLeavesTheFileAsItWas) {
     QDir().mkpath(temp.File("readonly"));
     QFile::setPermissions(temp.File("readonly"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     IniSettingsStore readOnly(temp.File("readonly"));
-    EXPECT_EQ(ErrorOf([&] { readOnly.SaveSetting("App", "S", "k", "v"); }), "Permission denied");
+    EXPECT_EQ(ErrorOf([&] { readOnly.SaveSetting("App", "S", "k", "v"); }),
+              "Could not create " + readOnly.FilePath("App") + ": Permission denied");
     QFile::setPermissions(temp.File("readonly"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+// The add-in writes a setting at every start: a write that fails must never
+// cost the others.
+TEST(IniSettingsStoreTest, AFailedWriteAtAnyStepKeepsEveryOtherSetting) {
+    TempFolder temp;
+    FaultyDataFiles files;
+    IniSettingsStore store(temp.Path(), &files);
+    store.SaveSetting("Chasewell", "Chasewell", "Days", "3");
+    store.SaveSetting("Chasewell", "Chasewell", "TimeOfDay", "8:00 AM");
+    const QString path = store.FilePath("Chasewell");
+    const QByteArray before = ReadBytes(path);
+    for (const FileStep step : {FileStep::Create, FileStep::Write, FileStep::Flush, FileStep::Sync,
+                                FileStep::Close, FileStep::Rename}) {
+        files.failStep = step;
+        files.failErrno = ENOSPC;
+        const QString error =
+            ErrorOf([&] { store.SaveSetting("Chasewell", "Chasewell", "Started", "1"); });
+        EXPECT_TRUE(error.startsWith("Could not ")) << error.toStdString();
+        EXPECT_TRUE(error.endsWith(path + ": No space left on device")) << error.toStdString();
+        EXPECT_EQ(ReadBytes(path), before);
+        EXPECT_EQ(store.GetSetting("Chasewell", "Chasewell", "TimeOfDay", ""), "8:00 AM");
+    }
+    files.failStep.reset();
+    store.SaveSetting("Chasewell", "Chasewell", "Started", "1");
+    EXPECT_EQ(ReadBytes(path), "[Chasewell]\nDays=3\nTimeOfDay=8:00 AM\nStarted=1\n");
+    EXPECT_EQ(QDir(temp.Path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"Chasewell.ini"});
+}
+
+TEST(IniSettingsStoreTest, AWriteCutShortIsCleanedUpBeforeTheNextOne) {
+    TempFolder temp;
+    IniSettingsStore store(temp.Path());
+    store.SaveSetting("Chasewell", "Chasewell", "Days", "3");
+    // Left by a program killed half-way through a write, long gone.
+    const QString leftover =
+        temp.File(".Chasewell.ini.tmp-" + QString::number(EndedProcessId()) + "-00ff00ff");
+    WriteBytes(leftover, "[Chasewell]\nDa");
+    EXPECT_EQ(store.GetSetting("Chasewell", "Chasewell", "Days", ""), "3");
+    store.SaveSetting("Chasewell", "Chasewell", "Days", "4");
+    EXPECT_FALSE(QFileInfo::exists(leftover));
+    EXPECT_EQ(ReadBytes(store.FilePath("Chasewell")), "[Chasewell]\nDays=4\n");
 }
 
 TEST(IniSettingsStoreTest, DefaultFolderIsTheUsersConfigurationFolder) {

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <cerrno>
 
 #include "store/CReminderItems.h"
 #include "tests/store/StoreFixture.h"
@@ -18,14 +19,6 @@ const QString kSaveSource = QStringLiteral("Chasewell.CReminderItems.SaveData");
 const QByteArray kOld =
     "EmailAddress: a@x|EntryId: |StoreId: |SentDate: |ReminderDate: |Color: 0|"
     "Subject: Old|Note: \r\n";
-
-// Copies fail, on top of the other faults.
-class UncopyableDataFiles : public testing_support::FaultyDataFiles {
-public:
-    void Copy(const QString&, const QString&) override {
-        throw platform::RuntimeError::PermissionDenied();
-    }
-};
 
 class DataSafetyTest : public StoreFixture {
 protected:
@@ -42,30 +35,6 @@ protected:
     CReminderItems items;
 };
 
-TEST_F(DataSafetyTest, FailedWriteOrCommitLeavesTheOldFileAndSavesAgainNextTime) {
-    for (const bool failCommit : {false, true}) {
-        log.Clear();
-        const QByteArray before = FileBytes(DataFile());
-        const QString note = failCommit ? "after failed commit" : "after failed write";
-        env.files.failAppendAfterBytes = failCommit ? std::nullopt : std::optional<qint64>(10);
-        env.files.failCommit = failCommit;
-        items.Item(1)->setNote(note);
-        items.SaveData();
-        EXPECT_EQ(FileBytes(DataFile()), before);
-        EXPECT_TRUE(items.Dirty());
-        EXPECT_THAT(Errors(), ElementsAre(Report("Error occurred.  Reason: Device I/O error", 1,
-                                                 kSaveSource)));
-
-        env.files.failAppendAfterBytes.reset();
-        env.files.failCommit = false;
-        items.SaveData();
-        EXPECT_TRUE(FileBytes(DataFile()).endsWith("|Note: " + note.toUtf8() + "\r\n"));
-        EXPECT_FALSE(items.Dirty());
-        // Nothing left over beside the data file.
-        EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files), QStringList{"ChasewellData.txt"});
-    }
-}
-
 TEST_F(DataSafetyTest, FileWhoseReadingFailedIsKeptBeforeItIsSavedOver) {
     CReminderItems unread;
     env.files.failReads = true;
@@ -73,8 +42,9 @@ TEST_F(DataSafetyTest, FileWhoseReadingFailedIsKeptBeforeItIsSavedOver) {
     env.files.failReads = false;
     EXPECT_FALSE(unread.Loaded());
     EXPECT_EQ(unread.Count(), 0);
-    EXPECT_THAT(Errors(), ElementsAre(Report("Error occurred.  Reason: Device I/O error", 0,
-                                             "Chasewell.CReminderItems.LoadAllData")));
+    EXPECT_THAT(Errors(), ElementsAre(Report("Error occurred.  Reason: Could not read " +
+                                                 DataFile() + ": Input/output error",
+                                             0, "Chasewell.CReminderItems.LoadAllData")));
 
     log.Clear();
     unread.Add(std::make_shared<CReminderItem>());
@@ -113,23 +83,34 @@ TEST_F(DataSafetyTest, PartlyParsedLineIsKeptAsideAndCopiesNeverClash) {
 }
 
 TEST_F(DataSafetyTest, FileThatCannotBeKeptIsNotSavedOver) {
-    UncopyableDataFiles files;
-    env.env.files = &files;
-    files.failReads = true;
+    env.files.failReads = true;
     CReminderItems unread;
     unread.Initialize();
-    files.failReads = false;
+    env.files.failReads = false;
     log.Clear();
+    // The disk is full: the copy cannot be written.
+    env.files.failStep = platform::FileStep::Write;
+    env.files.failErrno = ENOSPC;
     unread.Add(std::make_shared<CReminderItem>());
     unread.SaveData();
+    env.files.failStep.reset();
     EXPECT_EQ(FileBytes(DataFile()), kOld);
     EXPECT_TRUE(unread.Dirty());
-    EXPECT_THAT(Errors(),
-                ElementsAre(Report("The reminder data file could not be read completely and "
-                                   "could not be kept aside, so it was not saved over.  "
-                                   "Reason: Permission denied",
-                                   1, kSaveSource)));
-    env.env.files = &env.files;
+    EXPECT_THAT(Errors(), ElementsAre(Report(
+                              "The reminder data file could not be read completely and "
+                              "could not be kept aside, so it was not saved over.  "
+                              "Reason: Could not write " +
+                                  DataFile() + ".unread-20240307-100000: No space left on device",
+                              1, kSaveSource)));
+    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"ChasewellData.txt"});
+
+    // Room again: the copy is kept, then the file saved.
+    log.Clear();
+    unread.SaveData();
+    EXPECT_EQ(KeptCopies().size(), 1);
+    EXPECT_FALSE(unread.Dirty());
+    EXPECT_TRUE(FileBytes(DataFile()).startsWith("EmailAddress: |"));
 }
 
 }  // namespace

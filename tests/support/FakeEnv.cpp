@@ -5,7 +5,12 @@
 #include <QTemporaryDir>
 #include <QUuid>
 #include <algorithm>
+#include <csignal>
 #include <stdexcept>
+
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
 
 namespace testing_support {
 
@@ -80,47 +85,77 @@ void RecordingWindowEffects::SendKeys(QWidget* window, const QString& keys, bool
 
 QByteArray FaultyDataFiles::ReadAll(const QString& path) {
     if (failReads)
-        throw RuntimeError::DeviceIOError();
+        throw platform::FileError(platform::FileStep::Read, path, EIO);
     return LocalDataFiles::ReadAll(path);
 }
 
-namespace {
-// Passes appends through to the real file until the limit, then fails.
-class FaultyWritableFile : public platform::WritableFile {
-public:
-    FaultyWritableFile(std::unique_ptr<platform::WritableFile> inner, std::optional<qint64> limit,
-                       bool failCommit)
-        : m_inner(std::move(inner)), m_limit(limit), m_failCommit(failCommit) {}
-
-    void Append(const QByteArray& bytes) override {
-        if (m_limit && m_written + bytes.size() > *m_limit) {
-            const qint64 room = *m_limit - m_written;
-            if (room > 0)
-                m_inner->Append(bytes.left(room));
-            m_written = *m_limit;
-            throw RuntimeError::DeviceIOError();
-        }
-        m_inner->Append(bytes);
-        m_written += bytes.size();
-    }
-    void Commit() override {
-        if (m_failCommit)
-            throw RuntimeError::DeviceIOError();
-        m_inner->Commit();
-    }
-
-private:
-    std::unique_ptr<platform::WritableFile> m_inner;
-    std::optional<qint64> m_limit;
-    bool m_failCommit;
-    qint64 m_written = 0;
-};
-}  // namespace
-
 std::unique_ptr<platform::WritableFile> FaultyDataFiles::NewWritableFile(const QString& path) {
     ++writesStarted;
-    return std::make_unique<FaultyWritableFile>(LocalDataFiles::NewWritableFile(path),
-                                                failAppendAfterBytes, failCommit);
+    return LocalDataFiles::NewWritableFile(path);
+}
+
+namespace {
+bool Matches(platform::FileStep made, const std::optional<platform::FileStep>& wanted) {
+    using platform::FileStep;
+    return wanted && (made == *wanted || (made == FileStep::Flush && *wanted == FileStep::Write));
+}
+}  // namespace
+
+int FaultyDataFiles::Before(platform::FileStep step) {
+    steps.push_back(step);
+    return Matches(step, failStep) ? failErrno : 0;
+}
+
+int FaultyDataFiles::After(platform::FileStep step, int result) {
+    if (Matches(step, killAfter))
+        ::raise(SIGKILL);
+    return result;
+}
+
+int FaultyDataFiles::CreateExclusive(const QByteArray& path, int* fd) {
+    if (const int error = Before(platform::FileStep::Create))
+        return error;
+    return After(platform::FileStep::Create, LocalDataFiles::CreateExclusive(path, fd));
+}
+
+int FaultyDataFiles::WriteSome(platform::FileStep step, int fd, const char* data, size_t size,
+                               size_t* written) {
+    if (const int error = Before(step))
+        return error;
+    if (choppyWrites > 0) {
+        m_interrupt = !m_interrupt;
+        if (m_interrupt)
+            return EINTR;
+        size = std::min(size, choppyWrites);
+    }
+    return After(step, LocalDataFiles::WriteSome(step, fd, data, size, written));
+}
+
+int FaultyDataFiles::SyncFile(int fd) {
+    if (const int error = Before(platform::FileStep::Sync))
+        return error;
+    return After(platform::FileStep::Sync, LocalDataFiles::SyncFile(fd));
+}
+
+int FaultyDataFiles::CloseFile(int fd) {
+    if (const int error = Before(platform::FileStep::Close)) {
+        // A failed close still releases the descriptor.
+        LocalDataFiles::CloseFile(fd);
+        return error;
+    }
+    return After(platform::FileStep::Close, LocalDataFiles::CloseFile(fd));
+}
+
+int FaultyDataFiles::Rename(const QByteArray& from, const QByteArray& to) {
+    if (const int error = Before(platform::FileStep::Rename))
+        return error;
+    return After(platform::FileStep::Rename, LocalDataFiles::Rename(from, to));
+}
+
+int FaultyDataFiles::SyncFolder(const QByteArray& folder) {
+    if (const int error = Before(platform::FileStep::SyncFolder))
+        return error;
+    return After(platform::FileStep::SyncFolder, LocalDataFiles::SyncFolder(folder));
 }
 
 platform::Env& TestEnv::Wire(TestEnv& self) {
@@ -137,6 +172,34 @@ platform::Env& TestEnv::Wire(TestEnv& self) {
 }
 
 TestEnv::TestEnv() : m_scope(Wire(*this)) {}
+
+ScopedTimeZone::ScopedTimeZone(const char* zone) {
+    if (qEnvironmentVariableIsSet("TZ"))
+        m_previous = qgetenv("TZ");
+    Change(zone);
+}
+
+ScopedTimeZone::~ScopedTimeZone() {
+    if (m_previous)
+        qputenv("TZ", *m_previous);
+    else
+        qunsetenv("TZ");
+    ::tzset();
+}
+
+void ScopedTimeZone::Change(const char* zone) {
+    qputenv("TZ", zone);
+    ::tzset();
+}
+
+qint64 EndedProcessId() {
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    if (child < 0 || ::waitpid(child, nullptr, 0) != child)
+        throw std::runtime_error("EndedProcessId: cannot start a process");
+    return child;
+}
 
 TempFolder::TempFolder() {
     m_path = QDir::tempPath() + "/chasewell-test-" +

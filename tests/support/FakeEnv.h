@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <cerrno>
 #include <deque>
 #include <functional>
 #include <map>
@@ -96,13 +97,41 @@ public:
     QByteArray ReadAll(const QString& path) override;
     std::unique_ptr<platform::WritableFile> NewWritableFile(const QString& path) override;
 
-    // Reading fails (with "Device I/O error").
+    // Reading fails: "Could not read <path>: Input/output error".
     bool failReads = false;
-    // Writing fails once this many bytes were appended, after writing them.
-    std::optional<qint64> failAppendAfterBytes;
-    // Committing fails.
-    bool failCommit = false;
+    // Every replacement fails at its first system call of this step, which
+    // then returns failErrno without doing anything. FileStep::Write means
+    // any write(2), the hand-over at commit included; FileStep::Flush only
+    // the hand-over.
+    std::optional<platform::FileStep> failStep;
+    int failErrno = EIO;
+    // The process kills itself (SIGKILL) right after the first system call
+    // of this step has been made (matched as failStep is): for a child
+    // process that plays a program killed during a save.
+    std::optional<platform::FileStep> killAfter;
+    // Each write(2) takes at most this many bytes, and every other call is
+    // interrupted (EINTR) before it writes anything. 0: whole writes.
+    size_t choppyWrites = 0;
+
     int writesStarted = 0;
+    // The steps of the system calls made, in order.
+    std::vector<platform::FileStep> steps;
+
+protected:
+    int CreateExclusive(const QByteArray& path, int* fd) override;
+    int WriteSome(platform::FileStep step, int fd, const char* data, size_t size,
+                  size_t* written) override;
+    int SyncFile(int fd) override;
+    int CloseFile(int fd) override;
+    int Rename(const QByteArray& from, const QByteArray& to) override;
+    int SyncFolder(const QByteArray& folder) override;
+
+private:
+    // The injected failure for a call of this step (0: none), recording it.
+    int Before(platform::FileStep step);
+    // Kills the process when asked to for this step; passes result through.
+    int After(platform::FileStep step, int result);
+    bool m_interrupt = false;
 };
 
 // Installs all the fakes above, a United States English locale and an empty
@@ -137,6 +166,25 @@ QString ErrorOf(Call&& call) {
     }
     return QStringLiteral("(no error)");
 }
+
+// The id of a process that has ended (a child that exited at once and was
+// reaped), as a program killed earlier leaves in its temporary files' names.
+qint64 EndedProcessId();
+
+// Sets the process's time zone (the TZ variable, e.g. a POSIX rule such as
+// "CET-1CEST,M3.5.0,M10.5.0/3", which needs no zone files) for the lifetime
+// of the object and restores the previous one.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone);
+    ~ScopedTimeZone();
+    void Change(const char* zone);
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    std::optional<QByteArray> m_previous;
+};
 
 // A fresh temporary folder, removed with the object; Path() ends in "/".
 class TempFolder {
