@@ -11,7 +11,6 @@
 #include "host/engine/ModuleLoader.h"
 #include "host/engine/PropLoader.h"
 #include "platform/Env.h"
-#include "platform/IniSettingsStore.h"
 #include "platform/NamedControls.h"
 
 namespace host::app {
@@ -20,27 +19,12 @@ namespace {
 
 const QString kTitle = QStringLiteral("Chasewell Settings");
 
-// The file the settings live in, when the store is one; empty otherwise.
-QString SettingsFile() {
-    auto* file = dynamic_cast<platform::IniSettingsStore*>(&platform::Settings());
-    if (!file)
-        return QString();
-    try {
-        return file->FilePath(engine::Global()->SettingsApplicationName());
-    } catch (...) {
-        return QString();
-    }
-}
-
+// The settings store's description names the file and the cause.
 QString SaveFailure(const QString& reason) {
-    const QString file = SettingsFile();
-    const QString what =
-        file.isEmpty() ? QStringLiteral("Chasewell could not save its settings (%1).").arg(reason)
-                       : QStringLiteral("Chasewell could not save its settings to \"%1\" (%2).")
-                             .arg(file, reason);
-    return what + QStringLiteral(
-                      "\n\nYour changes are still here: press Apply to try again, or Cancel to "
-                      "leave the settings as they were.");
+    return QStringLiteral("Chasewell could not save its settings.\n\n") + reason +
+           QStringLiteral(
+               ".\n\nYour changes are still here: press Apply to try again, or Cancel to leave "
+               "the settings as they were.");
 }
 
 }  // namespace

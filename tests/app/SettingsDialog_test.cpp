@@ -222,9 +222,9 @@ TEST_F(SettingsDialogTest, AnApplyThatCannotBeSavedNamesTheFileAndKeepsTheDialog
 
     SettingsDialog* dialog = Main().OpenSettings();
     Click(Control<QCheckBox>(dialog, "chkRemove"));
-    const QString said = "Chasewell could not save its settings to \"" +
-                         folder.File("blocker/config/TandrelSoftware.ini") +
-                         "\" (Path not found).\n\nYour changes are still here: press Apply to try "
+    const QString said = "Chasewell could not save its settings.\n\nCould not create " +
+                         folder.File("blocker/config") +
+                         ": Not a directory.\n\nYour changes are still here: press Apply to try "
                          "again, or Cancel to leave the settings as they were.";
     dialog->cmdApply->click();
     EXPECT_EQ(env.messageBoxes.shown, (std::vector<Shown>{{said, "Chasewell Settings"}}));
