@@ -28,7 +28,18 @@ public:
     // the id or selector ("HxButtonAction 4", "HxItemEvent 1").
     QStringList calls;
     std::vector<ItemEvent> itemEvents;
-    std::shared_ptr<engine::IEngine> engine;
+    // The engine it was started by. Held weakly: the engine holds its
+    // modules, and a test that never shuts it down must not leak both.
+    struct EngineRef {
+        std::weak_ptr<engine::IEngine> held;
+        engine::IEngine* get() const { return held.lock().get(); }
+        engine::IEngine* operator->() const { return get(); }
+        void reset() { held.reset(); }
+        EngineRef& operator=(const std::shared_ptr<engine::IEngine>& e) {
+            held = e;
+            return *this;
+        }
+    } engine;
 
     // What the module does when a window opens.
     std::function<void(RecordingModule&, const std::shared_ptr<client::Explorer>&)> onExplorerOpen;

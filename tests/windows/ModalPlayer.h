@@ -13,6 +13,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QThread>
 #include <QTimer>
 #include <deque>
 #include <functional>
@@ -65,6 +66,11 @@ private:
         }
         if (!modal || m_steps.empty() || modal->objectName() != m_steps.front().window)
             return;
+        // A modal window that just closed may not have returned from its
+        // loop yet: its caller has still to act on the result (a label to
+        // fill in, say). Each open modal window runs one loop of its own.
+        if (QThread::currentThread()->loopLevel() - m_baseLoopLevel != OpenModalWindows())
+            return;
         // A window already played stays active until its queued click runs.
         if (modal == m_last && modal->isVisible())
             return;
@@ -75,8 +81,17 @@ private:
         step(modal);
     }
 
+    static int OpenModalWindows() {
+        int open = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->isModal() && widget->isVisible())
+                ++open;
+        return open;
+    }
+
     QTimer m_timer;
     QElapsedTimer m_clock;
+    int m_baseLoopLevel = QThread::currentThread()->loopLevel();
     int m_deadlineMs;
     std::deque<Pending> m_steps;
     QPointer<QWidget> m_last;
