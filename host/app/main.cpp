@@ -37,13 +37,20 @@ void StartupMessages(QtMsgType type, const QMessageLogContext& context, const QS
 int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-    // These need no screen: they print, or perform a script without a user.
-    const bool print = arguments.contains("--print") || arguments.contains("--script") ||
-                       arguments.contains("--help") || arguments.contains("-h");
+    // These need no screen: they print, export, or perform a script without
+    // a user.
+    const bool exporting = arguments.contains("--export-ics");
+    const bool print = exporting || arguments.contains("--print") ||
+                       arguments.contains("--script") || arguments.contains("--help") ||
+                       arguments.contains("-h");
     const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") &&
                            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
                            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-    if (noDisplay) {
+    // An export opens no window, so it never needs the screen, even where
+    // there is one.
+    if (exporting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    else if (noDisplay) {
         if (!print) {
             std::fprintf(stderr, kNoDisplay, "");
             return 1;
