@@ -41,8 +41,8 @@ for library in libChasewell.so libChasewellPlatform.so; do
     echo "$loaded" | grep -q "calling init: $prefix/\(bin/\.\./\)\?$4/$library\$" ||
         fail "$library was not loaded from $libraries"
 done
-if echo "$loaded" | grep -q "calling init: $build"; then
-    fail "a library was loaded from the build folder"
+if echo "$loaded" | grep -q "calling init: $build/bin/"; then
+    fail "a library was loaded from the build folder's bin"
 fi
 
 desktop-file-validate "$prefix/share/applications/$id.desktop"
