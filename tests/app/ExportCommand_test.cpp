@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -170,7 +171,11 @@ protected:
                 dialog->reject();
                 return;
             }
-            dialog->selectFile(path);
+            // Typed, as a user would: selectFile may take effect only once
+            // the dialog has read the folder.
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_NE(name, nullptr);
+            name->setText(path);
             static_cast<QDialog*>(dialog)->accept();
         });
         player.start(10);
