@@ -4,29 +4,35 @@
 #include <unistd.h>
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <csignal>
 
 #include "host/app/MailClient.h"
 #include "host/app/MainWindow.h"
+#include "host/app/ProgramFiles.h"
+#include "host/app/ProgramSettings.h"
 #include "host/app/ScriptRunner.h"
 #include "host/app/StartupReport.h"
 #include "host/engine/ModuleLoader.h"
 #include "host/engine/Registration.h"
+#include "host/export/CalendarExport.h"
 #include "host/mailhelper/QxMAPIUtils.h"
 #include "platform/Env.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/ManualTime.h"
+#include "platform/RuntimeError.h"
 #include "schedule/Globals.h"
 #include "schedule/RemindTimer.h"
+#include "store/CReminderItems.h"
 
 namespace host::app {
 
 namespace {
 
 const char kUsage[] =
-    "Usage: chasewell [--data-folder DIR] [--maildir DIR] [--module FILE]\n"
-    "                 [--print | --script FILE]\n"
+    "Usage: chasewell [--data-folder DIR] [--maildir DIR | --sample-mailbox]\n"
+    "                 [--module FILE] [--print | --script FILE | --export-ics FILE]\n"
     "\n"
     "A small mail client with the Chasewell add-in loaded. On first start it\n"
     "makes a sample mailbox in the data folder.\n"
@@ -34,12 +40,17 @@ const char kUsage[] =
     "  --data-folder DIR   the folder of the mailbox, the reminder data file and the log\n"
     "                      (default: $XDG_DATA_HOME/Chasewell, ~/.local/share/Chasewell)\n"
     "  --maildir DIR       open an existing Maildir tree instead: its Inbox (INBOX/,\n"
-    "                      Inbox/ or DIR itself) and Sent, Sent Items or Sent Messages\n"
-    "  --module FILE       the add-in library (default: libChasewell.so beside the program)\n"
+    "                      Inbox/ or DIR itself) and Sent, Sent Items or Sent Messages;\n"
+    "                      its reminders are its own. Remembered for the next start\n"
+    "  --sample-mailbox    open the data folder's own mailbox again (also --maildir \"\")\n"
+    "  --module FILE       the add-in library (default: the program's libChasewell.so)\n"
     "  --print             print what the add-in loaded and added, then stop\n"
     "  --script FILE       perform the actions in FILE with a simulated clock, then stop;\n"
     "                      settings are kept in the data folder; exits 1 at the first\n"
     "                      expectation that does not hold\n"
+    "  --export-ics FILE   write the pending reminders to FILE as an iCalendar file,\n"
+    "                      then stop (no window; for a cron job); exits 1 when FILE\n"
+    "                      cannot be written\n"
     "  --help              show this text\n";
 
 // The simulated clock starts at the real time, to the minute, so a script's
@@ -95,14 +106,54 @@ private:
     struct sigaction m_previousTerm = {};
 };
 
+// The export of a cron job: the mailbox's data file read by the store's own
+// collection, as the add-in reads it, without starting the add-in, opening
+// the mailbox or any window (no alarm comes up, no timer is armed, nothing in
+// the mailbox changes). What was done goes to out, what went wrong to err;
+// returns the exit code.
+int ExportCalendar(const QString& dataFolder, const QString& maildir, const QString& path,
+                   QTextStream& out, QTextStream& err) {
+    // A tree that is not there (a disk not mounted) must not look like a
+    // mailbox without reminders.
+    if (!maildir.isEmpty() && !QFileInfo(maildir).isDir()) {
+        err << "The mailbox " << maildir << " cannot be found; nothing was exported to " << path
+            << ".\n";
+        return 1;
+    }
+    const QString folder = HxGlobal::MailboxDataFolder(dataFolder, maildir);
+    if (!QDir().mkpath(folder)) {
+        err << "Cannot create the data folder " << folder << ".\n";
+        return 1;
+    }
+    EngineLog log;
+    RegisterEngineClasses(platform::Objects(), std::make_shared<HxGlobal>(log, folder), log);
+    CReminderItems reminders;
+    reminders.Initialize();
+    const calendar::CalendarExportResult result = calendar::ExportReminders(reminders, path);
+    (result.written ? out : err) << result.Summary() << '\n';
+    const QString problems = result.Problems();
+    if (!problems.isEmpty())
+        err << problems << '\n';
+    // Records the data file could not give completely.
+    for (const ErrorReportRecord& report : log.Errors())
+        err << report.source << " (flag " << report.flag << "): " << report.message << '\n';
+    return result.written ? 0 : 1;
+}
+
 }  // namespace
 
 std::optional<ProgramOptions> ParseArguments(const QStringList& arguments, QString& message,
                                              int& exitCode) {
     ProgramOptions options;
     options.dataFolder = HxGlobal::DefaultDataFolder();
-    options.modulePath = QCoreApplication::applicationDirPath() + "/libChasewell.so";
-    const QStringList withValue{"--data-folder", "--module", "--maildir", "--script"};
+    options.modulePath = ProgramLibrary(QStringLiteral("libChasewell.so"));
+    const QStringList withValue{"--data-folder", "--module", "--maildir", "--script",
+                                "--export-ics"};
+    auto fail = [&](const QString& what) {
+        message = what + QStringLiteral("\n\n") + QString::fromLatin1(kUsage);
+        exitCode = 2;
+        return std::nullopt;
+    };
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
@@ -112,31 +163,37 @@ std::optional<ProgramOptions> ParseArguments(const QStringList& arguments, QStri
             return std::nullopt;
         } else if (argument == "--print") {
             options.print = true;
+        } else if (argument == "--sample-mailbox") {
+            options.maildir.clear();
+            options.mailboxChosen = true;
         } else if (withValue.contains(argument) && hasValue) {
             const QString value = arguments[++i];
-            if (argument == "--data-folder")
+            if (argument == "--data-folder") {
                 options.dataFolder = QDir(value).absolutePath() + '/';
-            else if (argument == "--module")
+            } else if (argument == "--module") {
                 options.modulePath = value;
-            else if (argument == "--maildir")
-                options.maildir = QDir(value).absolutePath();
-            else
+            } else if (argument == "--maildir") {
+                // An empty value goes back to the own mailbox (rather than
+                // naming the current folder, as an empty path would).
+                options.maildir = value.isEmpty() ? QString() : QDir(value).absolutePath();
+                options.mailboxChosen = true;
+            } else if (argument == "--export-ics") {
+                if (value.isEmpty())
+                    return fail(QStringLiteral("--export-ics needs a file name."));
+                options.exportIcs = QFileInfo(value).absoluteFilePath();
+            } else {
                 options.script = value;
+            }
         } else {
-            message = (withValue.contains(argument)
-                           ? QStringLiteral("%1 needs a value.\n\n").arg(argument)
-                           : QStringLiteral("Unknown argument: %1\n\n").arg(argument)) +
-                      QString::fromLatin1(kUsage);
-            exitCode = 2;
-            return std::nullopt;
+            return fail(withValue.contains(argument)
+                            ? QStringLiteral("%1 needs a value.").arg(argument)
+                            : QStringLiteral("Unknown argument: %1").arg(argument));
         }
     }
-    if (options.print && !options.script.isEmpty()) {
-        message = QStringLiteral("--print and --script cannot be used together.\n\n") +
-                  QString::fromLatin1(kUsage);
-        exitCode = 2;
-        return std::nullopt;
-    }
+    if (options.print && !options.script.isEmpty())
+        return fail(QStringLiteral("--print and --script cannot be used together."));
+    if (!options.exportIcs.isEmpty() && (options.print || !options.script.isEmpty()))
+        return fail(QStringLiteral("--export-ics cannot be used with --print or --script."));
     return options;
 }
 
@@ -152,6 +209,8 @@ int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err) {
     platform::ManualTimers timers(clock);
     platform::IniSettingsStore settings(options.dataFolder);
     const bool scripted = !options.script.isEmpty();
+    const bool exporting = !options.exportIcs.isEmpty();
+    const bool windowRun = !scripted && !exporting && !options.print;
     if (scripted) {
         env.clock = &clock;
         env.timers = &timers;
@@ -159,13 +218,26 @@ int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err) {
     }
     platform::ScopedEnv scope(env);
 
+    QString maildir = options.maildir;
+    if (!options.mailboxChosen)
+        maildir = RememberedMaildir();
+    if (exporting)
+        return ExportCalendar(options.dataFolder, maildir, options.exportIcs, out, err);
+
     // Opens the mailbox, loads the add-in and starts it; no object, having
-    // said why, when it cannot.
-    auto startClient = [&]() -> std::unique_ptr<MailClient> {
+    // said why in error, when it cannot. mailboxFailed tells a mailbox that
+    // could not be opened from the other failures.
+    bool mailboxFailed = false;
+    auto startClient = [&](const QString& tree, QString& error) -> std::unique_ptr<MailClient> {
+        mailboxFailed = false;
+        const QString folder = HxGlobal::MailboxDataFolder(options.dataFolder, tree);
+        if (!QDir().mkpath(folder)) {
+            error = QStringLiteral("Cannot create the data folder %1.").arg(folder);
+            return nullptr;
+        }
         auto client = std::make_unique<MailClient>();
-        QString error;
-        if (!client->OpenMailbox(MailboxChoice{options.dataFolder, options.maildir}, error)) {
-            err << error << '\n';
+        if (!client->OpenMailbox(MailboxChoice{folder, tree}, error)) {
+            mailboxFailed = true;
             return nullptr;
         }
         client->Log().SetFile(client->Global()->LogFilePath());
@@ -176,15 +248,33 @@ int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err) {
         try {
             module = LoadModule(options.modulePath);
         } catch (const ModuleLoadError& loadError) {
-            err << loadError.what() << '\n';
+            error = QString::fromUtf8(loadError.what());
             return nullptr;
         }
         client->Start(module, !options.print);
         return client;
     };
-    std::unique_ptr<MailClient> client = startClient();
-    if (!client)
+    QString error;
+    std::unique_ptr<MailClient> client = startClient(maildir, error);
+    if (!client && mailboxFailed && !options.mailboxChosen) {
+        const QString why = QStringLiteral(
+                                "The mailbox you opened last, %1, cannot be opened: %2\n"
+                                "Start Chasewell with --maildir DIR for another one, or with "
+                                "--sample-mailbox for its own.")
+                                .arg(maildir, error);
+        err << why << '\n';
+        if (!windowRun)
+            return 1;
+        platform::MessageBox().Show(
+            why + QStringLiteral("\n\nChasewell opens its own mailbox now."),
+            QStringLiteral("Chasewell"));
+        maildir.clear();
+        client = startClient(maildir, error);
+    }
+    if (!client) {
+        err << error << '\n';
         return 1;
+    }
 
     int exitCode = 0;
     if (options.print) {
@@ -199,12 +289,27 @@ int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err) {
         // every line instead.
         auto restart = [&]() -> MailClient* {
             client.reset();
-            client = startClient();
+            QString restartError;
+            client = startClient(maildir, restartError);
+            if (!client)
+                err << restartError << '\n';
             return client.get();
         };
         ScriptRunner runner(*client, clock, timers, out, restart);
         exitCode = runner.RunFile(options.script, err);
     } else {
+        if (options.mailboxChosen) {
+            try {
+                RememberMaildir(maildir);
+            } catch (const platform::RuntimeError& failure) {
+                const QString text = QStringLiteral(
+                                         "The mailbox chosen could not be remembered for the next "
+                                         "start: %1")
+                                         .arg(failure.description());
+                err << text << '\n';
+                client->ShowProblem(text);
+            }
+        }
         client->Mailbox().StartWatching();
         client->Main()->onClosed = [] { QCoreApplication::quit(); };
         const QuitOnStopSignals stopSignals;

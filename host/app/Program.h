@@ -14,10 +14,17 @@ struct ProgramOptions {
     bool print = false;
     // The add-in library to load.
     QString modulePath;
-    // An existing Maildir tree to open instead of the data folder's mailbox.
+    // An existing Maildir tree to open instead of the data folder's mailbox;
+    // empty for that mailbox.
     QString maildir;
+    // Whether the command line chose the mailbox (--maildir, or
+    // --sample-mailbox for the data folder's own); if not, the program opens
+    // the one remembered from the last time a user chose (ProgramSettings.h).
+    bool mailboxChosen = false;
     // A script to perform instead of waiting for a user (see ScriptRunner).
     QString script;
+    // Write the pending reminders to this iCalendar file, then stop.
+    QString exportIcs;
 };
 
 // Reads the command line. On --help or an error, fills message (the usage,
@@ -31,6 +38,20 @@ std::optional<ProgramOptions> ParseArguments(const QStringList& arguments, QStri
 // substitute engine and opens the main window; then, by the options, prints
 // the startup report, performs the script, or runs until the main window
 // closes. Shuts the add-in down at the end. Returns the exit code.
+//
+// An export (--export-ics) starts none of that: it reads the mailbox's data
+// file through the store's collection, writes the calendar and stops, so a
+// cron job never brings up an alarm or touches the mailbox.
+//
+// Each mailbox has its own reminders: the add-in's data folder is the data
+// folder for the own mailbox and a folder of its own under it for a Maildir
+// tree (HxGlobal::MailboxDataFolder). A mailbox chosen on the command line
+// of a run that opens the window is remembered for the runs that choose
+// none; the other modes use the remembered one but never change it (a cron
+// job exporting one mailbox must not switch the user's). When the remembered
+// tree cannot be opened, a window run says so and opens the own mailbox
+// (the choice is kept: the tree may be on a disk not mounted yet); the other
+// modes fail.
 int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err);
 
 }  // namespace host::app

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "addin/contracts/HostEngine.h"
+#include "host/app/ProgramFiles.h"
 #include "host/engine/ModuleLoader.h"
 #include "host/engine/PropLoader.h"
 #include "platform/Env.h"
@@ -30,7 +31,7 @@ QString SaveFailure(const QString& reason) {
 }  // namespace
 
 QString SettingsDialog::DefaultPageLibrary() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/libChasewellProp.so");
+    return ProgramLibrary(QStringLiteral("libChasewellProp.so"));
 }
 
 SettingsDialog::SettingsDialog(QWidget* parent, const QString& pageLibrary) : QDialog(parent) {

@@ -31,7 +31,7 @@ public:
     explicit SettingsDialog(QWidget* parent = nullptr,
                             const QString& pageLibrary = DefaultPageLibrary());
 
-    // libChasewellProp.so beside the program.
+    // libChasewellProp.so where the program keeps its libraries (ProgramFiles.h).
     static QString DefaultPageLibrary();
 
     // The hosted page; null when its library could not be loaded.

@@ -12,6 +12,10 @@ const char kNoDisplay[] =
     "QT_QPA_PLATFORM=offscreen chasewell --print (or --script FILE to perform a script)\n";
 
 QtMessageHandler g_previousHandler = nullptr;
+// An export runs from cron, where anything on standard error is mailed to
+// the user: Qt's notice that the session has no runtime folder (cron gives
+// none) is held back then, since an export makes no use of one.
+bool g_exporting = false;
 
 // While the application object connects to the display: a display that is
 // named but cannot be reached (an ended remote session) makes Qt abort with
@@ -28,6 +32,8 @@ void StartupMessages(QtMsgType type, const QMessageLogContext& context, const QS
     }
     if (context.category && qstrncmp(context.category, "qt.qpa", 6) == 0)
         return;
+    if (g_exporting && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+        return;
     if (g_previousHandler)
         g_previousHandler(type, context, message);
 }
@@ -37,13 +43,21 @@ void StartupMessages(QtMsgType type, const QMessageLogContext& context, const QS
 int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-    // These need no screen: they print, or perform a script without a user.
-    const bool print = arguments.contains("--print") || arguments.contains("--script") ||
-                       arguments.contains("--help") || arguments.contains("-h");
+    // These need no screen: they print, export, or perform a script without
+    // a user.
+    const bool exporting = arguments.contains("--export-ics");
+    g_exporting = exporting;
+    const bool print = exporting || arguments.contains("--print") ||
+                       arguments.contains("--script") || arguments.contains("--help") ||
+                       arguments.contains("-h");
     const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") &&
                            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
                            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-    if (noDisplay) {
+    // An export opens no window, so it never needs the screen, even where
+    // there is one.
+    if (exporting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    else if (noDisplay) {
         if (!print) {
             std::fprintf(stderr, kNoDisplay, "");
             return 1;

@@ -1,6 +1,8 @@
 #include "host/engine/HxGlobal.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace host {
@@ -85,6 +87,31 @@ void HxGlobal::LoadStringTable(engine::StringTable& table, const QString& module
 
 QString HxGlobal::DefaultDataFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Chasewell/";
+}
+
+QString HxGlobal::MailboxDataFolder(const QString& dataFolder, const QString& maildir) {
+    QString folder = dataFolder;
+    if (!folder.endsWith('/'))
+        folder += '/';
+    if (maildir.isEmpty())
+        return folder;
+    const QFileInfo tree(maildir);
+    const QString path =
+        tree.exists() ? tree.canonicalFilePath() : QDir::cleanPath(tree.absoluteFilePath());
+    QString name;
+    for (const QChar c : QFileInfo(path).fileName()) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-';
+        name += plain ? c : QChar('_');
+    }
+    // No hidden folder, and never "." or "..".
+    while (name.startsWith('.')) name.remove(0, 1);
+    name = name.left(40);
+    if (name.isEmpty())
+        name = QStringLiteral("mailbox");
+    const QByteArray hash =
+        QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    return folder + QStringLiteral("Mailboxes/") + name + '-' + QString::fromLatin1(hash) + '/';
 }
 
 void HxTraceLog::WriteLine(QString& moduleName, QString& procedureName, QString& message,

@@ -34,6 +34,16 @@ public:
     // ~/.local/share/Chasewell/), ending in a separator.
     static QString DefaultDataFolder();
 
+    // The data folder of the add-in for a mailbox: the data folder itself
+    // for the program's own mailbox (maildir empty), so the reminders made
+    // there stay where they always were; for an existing Maildir tree a
+    // folder of its own, "Mailboxes/<name>-<hash>/" under the data folder.
+    // The name is the tree's folder name reduced to letters, digits, '.', '_'
+    // and '-'; the hash (16 hex digits of SHA-256) is of the tree's path with
+    // links resolved, so every spelling of one tree gives one folder and two
+    // trees of the same name get two. Ends in a separator.
+    static QString MailboxDataFolder(const QString& dataFolder, const QString& maildir);
+
 private:
     EngineLog& m_log;
     QString m_dataFolder;

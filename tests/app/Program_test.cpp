@@ -5,46 +5,11 @@
 #include <QFile>
 #include <QProcess>
 
-#include "host/app/Program.h"
-#include "tests/support/FakeEnv.h"
+#include "tests/app/ProgramFixture.h"
 
 namespace {
 
-using testing_support::TempFolder;
-using testing_support::TestEnv;
-
-class ProgramTest : public ::testing::Test {
-protected:
-    struct Result {
-        int exitCode;
-        QString out;
-        QString err;
-    };
-
-    Result RunWith(const QStringList& arguments) {
-        QString message;
-        int exitCode = -1;
-        auto options =
-            host::app::ParseArguments(QStringList{"chasewell"} + arguments, message, exitCode);
-        if (!options)
-            return {exitCode, QString(), message};
-        QString out, err;
-        QTextStream outStream(&out), errStream(&err);
-        const int code = host::app::Run(*options, outStream, errStream);
-        outStream.flush();
-        errStream.flush();
-        return {code, out, err};
-    }
-
-    void WriteDataFile(const QByteArray& bytes) {
-        QFile file(folder.File("ChasewellData.txt"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-
-    TestEnv env;
-    TempFolder folder;
-};
+class ProgramTest : public app_tests::ProgramFixture {};
 
 TEST_F(ProgramTest, PrintsTheRemindersLoadedAndTheCommandsAddedThenStopsTheAddIn) {
     WriteDataFile(

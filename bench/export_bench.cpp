@@ -1,0 +1,116 @@
+// The calendar export of 10,000 reminders: the calendar text alone, on a
+// first export (every event new) and again with nothing changed, and the
+// whole export (history read, calendar and history written safely). Run the
+// RelWithDebInfo build:
+//   build/<dir>/bin/chasewell_export_bench
+// The figure to read is the median of the repetitions.
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "addin/contracts/HostEngine.h"
+#include "host/engine/EngineLog.h"
+#include "host/engine/HxGlobal.h"
+#include "host/export/CalendarExport.h"
+#include "host/export/ICalendarWriter.h"
+#include "platform/Env.h"
+#include "store/CReminderItems.h"
+
+namespace {
+
+constexpr int kReminders = 10000;
+
+class DiscardingTraceLog : public engine::ITraceLog {
+public:
+    void WriteLine(QString&, QString&, QString&, qint32&) override {}
+};
+
+// Real files and clock, United States dates, the engine's global object over
+// a temporary data folder, and the reminders.
+struct BenchEnv {
+    BenchEnv() {
+        env.clock = &clock;
+        env.dates = &dates;
+        env.objects = &objects;
+        env.files = &files;
+        platform::Env::Install(&env);
+        global = std::make_shared<host::HxGlobal>(log, folder.path());
+        objects.Register(engine::kGlobalProgId, [this] { return global; });
+        objects.Register(engine::kTraceLogProgId,
+                         [] { return std::make_shared<DiscardingTraceLog>(); });
+        reminders.Initialize();
+        for (int i = 0; i < kReminders; ++i) {
+            auto item = std::make_shared<CReminderItem>();
+            item->setEmailAddress(QStringLiteral("person%1@example.com").arg(i % 700));
+            item->setEntryId(QStringLiteral("00AB%1").arg(i, 8, 10, QChar('0')));
+            item->setSubject(QStringLiteral("Progress report number %1").arg(i));
+            item->setReminderDate(QStringLiteral("%1/%2/2025 %3:15:00 AM")
+                                      .arg(1 + i % 12)
+                                      .arg(1 + i % 28)
+                                      .arg(1 + i % 11));
+            item->setNote(i % 3 == 0 ? QStringLiteral("call if no answer, then write") : QString());
+            reminders.Add(item);
+        }
+    }
+    ~BenchEnv() { platform::Env::Install(nullptr); }
+
+    platform::SystemClock clock;
+    platform::LocaleDates dates{QLocale(QLocale::English, QLocale::UnitedStates)};
+    platform::ObjectRegistry objects;
+    platform::LocalDataFiles files;
+    platform::Env env;
+    QTemporaryDir folder;
+    host::EngineLog log;
+    std::shared_ptr<host::HxGlobal> global;
+    CReminderItems reminders;
+};
+
+BenchEnv& Bench() {
+    static BenchEnv bench;
+    return bench;
+}
+
+void BM_CalendarTextFirstExport(benchmark::State& state) {
+    const auto events = host::calendar::EventsOf(Bench().reminders).events;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (auto _ : state) {
+        host::calendar::ExportHistory history;
+        benchmark::DoNotOptimize(host::calendar::CalendarText(events, history, now, "bench"));
+    }
+}
+BENCHMARK(BM_CalendarTextFirstExport)->Unit(benchmark::kMillisecond);
+
+void BM_CalendarTextNothingChanged(benchmark::State& state) {
+    const auto events = host::calendar::EventsOf(Bench().reminders).events;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    host::calendar::ExportHistory history;
+    host::calendar::CalendarText(events, history, now, "bench");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(host::calendar::CalendarText(events, history, now, "bench"));
+}
+BENCHMARK(BM_CalendarTextNothingChanged)->Unit(benchmark::kMillisecond);
+
+void BM_ExportReminders(benchmark::State& state) {
+    const QString target = QDir(Bench().folder.path()).filePath("reminders.ics");
+    for (auto _ : state) {
+        const auto result = host::calendar::ExportReminders(Bench().reminders, target);
+        if (!result.written)
+            state.SkipWithError(result.failure.toUtf8().constData());
+    }
+}
+BENCHMARK(BM_ExportReminders)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,39 @@
+#include "host/app/ProgramSettings.h"
+
+#include "platform/Env.h"
+#include "platform/RuntimeError.h"
+
+namespace host::app {
+
+namespace {
+
+const QString kMailboxSection = QStringLiteral("Mailbox");
+const QString kMaildirKey = QStringLiteral("Maildir");
+const QString kExportSection = QStringLiteral("Export");
+const QString kCalendarFileKey = QStringLiteral("CalendarFile");
+
+}  // namespace
+
+QString RememberedMaildir() {
+    return platform::Settings().GetSetting(kProgramSettingsName, kMailboxSection, kMaildirKey,
+                                           QString());
+}
+
+void RememberMaildir(const QString& maildir) {
+    platform::Settings().SaveSetting(kProgramSettingsName, kMailboxSection, kMaildirKey, maildir);
+}
+
+QString LastCalendarFile() {
+    return platform::Settings().GetSetting(kProgramSettingsName, kExportSection, kCalendarFileKey,
+                                           QString());
+}
+
+void RememberCalendarFile(const QString& path) {
+    try {
+        platform::Settings().SaveSetting(kProgramSettingsName, kExportSection, kCalendarFileKey,
+                                         path);
+    } catch (const platform::RuntimeError&) {
+    }
+}
+
+}  // namespace host::app

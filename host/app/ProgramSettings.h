@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+namespace host::app {
+
+// The program's own settings, apart from the add-in's: application name
+// "Chasewell" in the settings store (platform::Settings()), so the file is
+// $XDG_CONFIG_HOME/Chasewell.ini (in scripted mode, in the data folder).
+inline const QString kProgramSettingsName = QStringLiteral("Chasewell");
+
+// The Maildir tree the user chose last with --maildir; empty for the
+// program's own mailbox in the data folder (the sample mailbox).
+QString RememberedMaildir();
+// Remembers the choice (empty: the own mailbox). Throws platform::RuntimeError
+// when the settings cannot be written.
+void RememberMaildir(const QString& maildir);
+
+// The calendar file exported to last, for the file dialog; empty when none.
+QString LastCalendarFile();
+// Remembers it; a settings file that cannot be written only loses the hint.
+void RememberCalendarFile(const QString& path);
+
+}  // namespace host::app
