@@ -21,9 +21,11 @@ QDateTime UtcNow() {
 
 QString CalendarExportResult::Summary() const {
     if (!written)
+        // The failure names the file it concerns (the calendar or the
+        // history) and why.
         return QStringLiteral(
-                   "The reminders could not be exported to %1: %2.  The file was left "
-                   "as it was.")
+                   "The reminders could not be exported to %1.  %2.  The file was left as "
+                   "it was.")
             .arg(path, failure);
     return (exported == 1 ? QStringLiteral("1 reminder exported to %1.")
                           : QStringLiteral("%1 reminders exported to %2.").arg(exported))
@@ -66,8 +68,8 @@ CalendarExportResult ExportReminders(const CReminderItems& reminders, const QStr
         if (files.Exists(result.historyPath))
             history = ExportHistory::FromBytes(files.ReadAll(result.historyPath));
     } catch (const platform::RuntimeError& error) {
-        result.failure = QStringLiteral("the export history %1 cannot be read (%2)")
-                             .arg(result.historyPath, error.description());
+        result.failure =
+            QStringLiteral("The export history cannot be read: %1").arg(error.description());
         return result;
     }
 

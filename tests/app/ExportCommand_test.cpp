@@ -94,7 +94,9 @@ TEST_F(ExportCommandTest, AFileThatCannotBeWrittenEndsTheRunWithTheReason) {
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "");
     EXPECT_TRUE(result.err.startsWith("The reminders could not be exported to " + target +
-                                      ": Path not found.  The file was left as it was.\n"))
+                                      ".  Could not create " + target +
+                                      ": No such file or directory.  The file was left as it "
+                                      "was.\n"))
         << result.err.toStdString();
 
     // Arguments that make no sense together are refused before anything runs.
@@ -221,8 +223,8 @@ TEST_F(ExportMenuTest, AFailedExportFromTheMenuIsSaid) {
     EXPECT_FALSE(host::app::ExportRemindersToCalendar(target));
     ASSERT_EQ(env.messageBoxes.shown.size(), 1u);
     EXPECT_TRUE(env.messageBoxes.shown[0].text.startsWith(
-        "The reminders could not be exported to " + target +
-        ": Path not found.  The file was left as it was."))
+        "The reminders could not be exported to " + target + ".  Could not create " + target +
+        ": No such file or directory.  The file was left as it was."))
         << env.messageBoxes.shown[0].text.toStdString();
 }
 

@@ -184,29 +184,32 @@ TEST_F(CalendarExportTest, AFailedExportSaysWhatFailedAndLeavesTheFileAsItWas) {
     CalendarExportResult result = Export(missing);
     EXPECT_FALSE(result.written);
     EXPECT_EQ(result.Message(), "The reminders could not be exported to " + missing +
-                                    ": Path not found.  The file was left as it was.");
+                                    ".  Could not create " + missing +
+                                    ": No such file or directory.  The file was left as it was.");
     EXPECT_FALSE(QFile::exists(History()));
 
     ASSERT_TRUE(Export(Target()).written);
     const QByteArray before = FileBytes(Target());
     const QByteArray historyBefore = FileBytes(History());
     reminders.Item(1)->setNote("changed");
-    env.files.failCommit = true;
+    env.files.failStep = platform::FileStep::Rename;
     result = Export(Target());
     EXPECT_EQ(result.Message(), "The reminders could not be exported to " + Target() +
-                                    ": Device I/O error.  The file was left as it was.");
+                                    ".  Could not replace " + Target() +
+                                    ": Input/output error.  The file was left as it was.");
     EXPECT_EQ(FileBytes(Target()), before);
     // The change was not exported, so the history has not heard of it.
     EXPECT_EQ(FileBytes(History()), historyBefore);
 
     // A history that cannot be read could make numbers go back: nothing is
     // written.
-    env.files.failCommit = false;
+    env.files.failStep.reset();
     env.files.failReads = true;
     result = Export(Target());
     EXPECT_EQ(result.Message(), "The reminders could not be exported to " + Target() +
-                                    ": the export history " + History() +
-                                    " cannot be read (Device I/O error).  The file was left as "
+                                    ".  The export history cannot be read: Could not read " +
+                                    History() +
+                                    ": Input/output error.  The file was left as "
                                     "it was.");
     EXPECT_EQ(FileBytes(Target()), before);
 }
