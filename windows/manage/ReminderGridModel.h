@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 #include <array>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -65,6 +66,15 @@ public:
         return column == ColDateSent || column == ColReminderDate;
     }
 
+    // Rows that are to stand out (the grouped alarm window's overdue
+    // reminders): shown in bold, with `note` on a line of its own in their
+    // tooltips. The test is asked of the row each time a cell is drawn, so
+    // the mark follows the clock and the reminder without a refill. An
+    // empty test marks nothing.
+    using RowTest = std::function<bool(const Row&)>;
+    void SetRowMark(RowTest isMarked, QString note);
+    bool IsMarked(int row) const;
+
     // Replaces every row (an empty list empties the grid).
     void SetRows(std::vector<Row> rows);
     void RemoveRow(int row);
@@ -97,4 +107,6 @@ public:
 private:
     int m_textKind;
     std::vector<Row> m_rows;
+    RowTest m_isMarked;
+    QString m_markNote;
 };
