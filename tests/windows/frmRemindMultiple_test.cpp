@@ -50,17 +50,15 @@ protected:
             addresses << Globals::m_ReminderItems->Item(i)->EmailAddress();
         return addresses;
     }
-    // Which rows the grid shows in bold, by address.
-    static QStringList BoldRows(const ReminderGrid& grid) {
-        QStringList bold;
-        for (int row = 0; row < grid.model()->rowCount(); ++row)
-            if (grid.model()
-                    ->index(row, Col::ColEmailAddress)
-                    .data(Qt::FontRole)
-                    .value<QFont>()
-                    .bold())
-                bold << grid.model()->index(row, Col::ColEmailAddress).data().toString();
-        return bold;
+    // Which rows the grid shows shaded as overdue, by address.
+    static QStringList ShadedRows(const ReminderGrid& grid) {
+        QStringList shaded;
+        for (int row = 0; row < grid.model()->rowCount(); ++row) {
+            const QModelIndex cell = grid.model()->index(row, Col::ColEmailAddress);
+            if (cell.data(Qt::BackgroundRole).value<QColor>() == ReminderGridModel::kMarkBackground)
+                shaded << cell.data().toString();
+        }
+        return shaded;
     }
     // How often the alarm timer was set again (each time it is first
     // stopped); the windows' own timers do not count.
@@ -70,7 +68,7 @@ protected:
     std::shared_ptr<CReminderItem> pat, lee, sam, kim, joe;
 };
 
-TEST_F(FrmRemindMultipleTest, LoadListsEveryReminderWithTheOverdueInBoldUnderItsTitle) {
+TEST_F(FrmRemindMultipleTest, LoadListsEveryReminderWithTheOverdueShadedUnderItsTitle) {
     frmRemindMultiple window;
     EXPECT_EQ(window.windowTitle(), "Chasewell");
     SetSetting("MRUSnoozeTime", "3 fortnights");
@@ -80,8 +78,8 @@ TEST_F(FrmRemindMultipleTest, LoadListsEveryReminderWithTheOverdueInBoldUnderIts
     EXPECT_EQ(window.windowTitle(), "Chasewell Alarms");
     ReminderGrid& grid = Grid(window);
     EXPECT_EQ(Column(grid, Col::ColEmailAddress), Addresses()) << "not only the overdue ones";
-    EXPECT_EQ(BoldRows(grid), (QStringList{"pat@example.com", "lee@example.com", "sam@example.com",
-                                           "joe@example.com"}));
+    EXPECT_EQ(ShadedRows(grid), (QStringList{"pat@example.com", "lee@example.com",
+                                             "sam@example.com", "joe@example.com"}));
     EXPECT_EQ(grid.model()->index(3, Col::ColSubject).data(Qt::ToolTipRole).toString(), "Later");
     EXPECT_EQ(grid.model()->index(0, Col::ColSubject).data(Qt::ToolTipRole).toString(),
               "Budget\n" + frmRemindMultiple::kOverdueNote);
@@ -100,6 +98,9 @@ TEST_F(FrmRemindMultipleTest, LoadListsEveryReminderWithTheOverdueInBoldUnderIts
     EXPECT_EQ(LabelText(&window, "Label2"), "Click on any column header to sort by that column.");
     EXPECT_EQ(LabelText(&window, "Label3"),
               "Double click any row to edit notes, the reminder time, or the color.");
+    EXPECT_EQ(LabelText(&window, "lblOverdue"),
+              "Overdue reminders are shaded.  Snooze All and Dismiss All Overdue act on "
+              "these only.");
     const std::vector<std::pair<const char*, const char*>> buttons{
         {"cmdSnooze", "&Snooze"},
         {"cmdSnoozeAll", "Snooze &All"},
@@ -111,9 +112,9 @@ TEST_F(FrmRemindMultipleTest, LoadListsEveryReminderWithTheOverdueInBoldUnderIts
     for (const auto& [name, caption] : buttons) EXPECT_EQ(Button(&window, name)->text(), caption);
 
     // The mark follows the clock: a reminder that falls due while the
-    // window is open turns bold without a refill.
+    // window is open is shaded without a refill.
     env.clock.Set("2024-04-07T08:59:01");
-    EXPECT_EQ(BoldRows(grid).size(), 5);
+    EXPECT_EQ(ShadedRows(grid).size(), 5);
     EXPECT_TRUE(log.Errors().empty());
 }
 
@@ -134,7 +135,7 @@ TEST_F(FrmRemindMultipleTest, RowsThreeAndFiveSnoozedByTwoHoursTraceTheirRowsAnd
     EXPECT_EQ(ReArmed(), 1u);
     EXPECT_EQ(window->windowTitle(), "Pending Reminders (Next Reminder: 3/7/2024 12:00 PM)");
     EXPECT_EQ(Grid(*window).TextMatrix(3, Col::ColReminderDate), "3/7/2024 12:00 PM") << "refilled";
-    EXPECT_EQ(BoldRows(Grid(*window)), (QStringList{"pat@example.com", "lee@example.com"}));
+    EXPECT_EQ(ShadedRows(Grid(*window)), (QStringList{"pat@example.com", "lee@example.com"}));
     EXPECT_TRUE(window->isVisible()) << "the window stays open";
     EXPECT_FALSE(DataFileBytes().contains("12:00:00 PM")) << "Exit saves";
     EXPECT_TRUE(env.messageBoxes.shown.empty());
@@ -222,7 +223,7 @@ TEST_F(FrmRemindMultipleTest, SnoozeAllPutsOffTheOverdueRowsOnlyInTheGridsOrder)
         (std::vector<QString>{"All reminders were snoozed for 1 hour", "My Row = 1",
                               "My Unique ID = 3", "My Row = 2", "My Unique ID = 1", "My Row = 3",
                               "My Unique ID = 2", "My Row = 4", "My Unique ID = 5"}));
-    EXPECT_TRUE(BoldRows(Grid(*window)).isEmpty());
+    EXPECT_TRUE(ShadedRows(Grid(*window)).isEmpty());
     EXPECT_TRUE(log.Errors().empty());
 
     // A date past the year 9999 ends the snooze at that row.

@@ -81,6 +81,16 @@ void frmRemindMultiple::BuildControls() {
     Label3 = Named(new QLabel(QStringLiteral("Double click any row to edit notes, the reminder "
                                              "time, or the color.")),
                    "Label3");
+    lblOverdue = Named(new QLabel(QStringLiteral("Overdue reminders are shaded.  Snooze All and "
+                                                 "Dismiss All Overdue act on these only.")),
+                       "lblOverdue");
+    // On the shade it speaks of, as a legend.
+    QPalette legend = lblOverdue->palette();
+    legend.setColor(QPalette::Window, ReminderGridModel::kMarkBackground);
+    legend.setColor(QPalette::WindowText, Qt::black);
+    lblOverdue->setPalette(legend);
+    lblOverdue->setAutoFillBackground(true);
+    lblOverdue->setMargin(3);
     grdReminders = new ReminderGrid(GridWindowTraits::RemindMultiple().textKind);
 
     // The snooze box above its two buttons, then the pairs: each "all"
@@ -95,7 +105,7 @@ void frmRemindMultiple::BuildControls() {
     details->addWidget(cmdChangeColors, 3, 1);
 
     auto* instructions = new QVBoxLayout(frameInstructions);
-    for (QLabel* label : {Label1, Label2, Label3}) {
+    for (QLabel* label : {Label1, Label2, Label3, lblOverdue}) {
         label->setWordWrap(true);
         instructions->addWidget(label);
     }

@@ -18,8 +18,8 @@ class QPushButton;
 class ReminderGrid;
 
 // The grouped alarm window, for when several reminders fall due together:
-// every reminder of the collection in the reminder grid, the overdue ones in
-// bold, with buttons to snooze, dismiss, recolour and open the originals of
+// every reminder of the collection in the reminder grid, the overdue ones
+// shaded, with buttons to snooze, dismiss, recolour and open the originals of
 // the selected rows, and to snooze or dismiss every overdue reminder at once.
 // A double-click opens a row's details window (its own instance, modeless),
 // whose changes refill the grid.
@@ -87,6 +87,8 @@ public:
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
+    // Says which rows the two "all" buttons act on.
+    QLabel* lblOverdue = nullptr;
     ReminderGrid* grdReminders = nullptr;
 
     static inline const QString kOverdueNote =

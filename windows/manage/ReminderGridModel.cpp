@@ -1,7 +1,5 @@
 #include "windows/manage/ReminderGridModel.h"
 
-#include <QFont>
-
 #include "platform/Env.h"
 #include "platform/WindowsColour.h"
 
@@ -87,14 +85,10 @@ QVariant ReminderGridModel::data(const QModelIndex& index, int role) const {
             if (!IsMarked(index.row()))
                 return text;
             return text.isEmpty() ? m_markNote : text + u'\n' + m_markNote;
-        case Qt::FontRole: {
+        case Qt::BackgroundRole:
             if (!IsMarked(index.row()))
                 return QVariant();
-            // Only the weight: the rest comes from the grid's own font.
-            QFont bold;
-            bold.setBold(true);
-            return bold;
-        }
+            return kMarkBackground;
         case Qt::ForegroundRole:
             return platform::ToQColor(row.color);
         case kSortRole:
