@@ -13,6 +13,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QThread>
 #include <QTimer>
 #include <deque>
 #include <functional>
@@ -23,7 +24,8 @@ class ModalPlayer {
 public:
     using Step = std::function<void(QWidget*)>;
 
-    explicit ModalPlayer(int deadlineMs = 10000) : m_deadlineMs(deadlineMs) {
+    explicit ModalPlayer(int deadlineMs = 10000)
+        : m_deadlineMs(deadlineMs), m_baseLevel(QThread::currentThread()->loopLevel()) {
         m_clock.start();
         m_timer.setInterval(10);
         QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
@@ -65,6 +67,12 @@ private:
         }
         if (!modal || m_steps.empty() || modal->objectName() != m_steps.front().window)
             return;
+        // A modal window that just closed has not yet left its loop: the
+        // call that opened it has not seen the result (the details window
+        // still shows its old date). The window under it is played once that
+        // loop has ended.
+        if (QThread::currentThread()->loopLevel() > m_baseLevel + VisibleModalWindows())
+            return;
         // A window already played stays active until its queued click runs.
         if (modal == m_last && modal->isVisible())
             return;
@@ -75,9 +83,18 @@ private:
         step(modal);
     }
 
+    static int VisibleModalWindows() {
+        int open = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->isVisible() && widget->isModal())
+                ++open;
+        return open;
+    }
+
     QTimer m_timer;
     QElapsedTimer m_clock;
     int m_deadlineMs;
+    int m_baseLevel;
     std::deque<Pending> m_steps;
     QPointer<QWidget> m_last;
     int m_played = 0;
