@@ -364,6 +364,7 @@ TEST_F(FrmRemindMultipleTest, ExitSavesAndClosesAndTheDetailsWindowGoesWithIt) {
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(window->IsLoaded());
     EXPECT_EQ(window->myFrmDisplayEx(), nullptr);
+    EXPECT_EQ(Grid(*window).Rows(), 1) << "holds no reminders once unloaded";
     EXPECT_FALSE(details->isVisible()) << "closed with the window";
     EXPECT_TRUE(DataFileBytes().contains("|Note: call Lee on Monday\r\n"));
     EXPECT_EQ(ReArmed(), 0u) << "closing does not re-arm";

@@ -215,6 +215,8 @@ void frmRemindMultiple::Form_Unload() {
         m_details->deleteLater();
         m_details = nullptr;
     }
+    // An unloaded window holds no reminders; the next load fills it afresh.
+    m_rows->SetupGrid();
     m_engine.reset();
 }
 
