@@ -373,6 +373,23 @@ TEST_F(FrmRemindMultipleTest, ExitSavesAndClosesAndTheDetailsWindowGoesWithIt) {
               std::vector<QString>{"Terminate called"});
 }
 
+TEST_F(FrmRemindMultipleTest, FailuresAreReportedWithTheirSourcesAndLeaveTheWindowOpen) {
+    auto window = Open();
+    Grid(*window).SelectRows({1});
+    Globals::m_ReminderItems.reset();
+    Press(*window, "cmdDismiss");
+    Press(*window, "cmdDismissAll");
+    Press(*window, "cmdOk");
+    const QString reason =
+        "Error occurred.  Reason: Object variable or With block variable not set";
+    EXPECT_EQ(log.Errors(),
+              (std::vector<ErrorReportRecord>{{reason, 1, "Chasewell.DelRowSelection"},
+                                              {reason, 1, "Chasewell.DismissAll"},
+                                              {reason, 1, "Chasewell.frmReminderMultiple.cmdOK"}}));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(Grid(*window).Rows(), 6);
+}
+
 TEST_F(FrmRemindMultipleTest, ViewOriginalOpensTheSentMessageOrTracesItsAbsence) {
     auto message = model->NewMailItem();
     message->setSubject("Budget");
