@@ -1,14 +1,13 @@
 #include "windows/AddinWindows.h"
 
 #include "windows/alarm/AlarmWindows.h"
-#include "windows/alarm/SeparateAlarms.h"
 #include "windows/manage/ManageWindows.h"
 
 void InstallAddinWindows() {
     // Never destroyed: the library stays loaded for the life of the process,
     // and its windows must not be deleted after the application object.
     static AlarmWindows* const alarms = new AlarmWindows;
-    static SeparateAlarms* const grouped = new SeparateAlarms(*alarms);
+    static RemindMultipleWindows* const grouped = new RemindMultipleWindows;
     static ViewRemindersWindows* const list = new ViewRemindersWindows;
     static DisplayExWindows* const details = new DisplayExWindows;
     WindowSeams::Install(alarms);

@@ -4,7 +4,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QComboBox>
 #include <QDialog>
+#include <QEnterEvent>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -386,6 +388,34 @@ bool ScriptRunner::RunLine(const QString& line, QString& failure) {
         }
         // Delivered through the event loop: a key may open a modal window.
         platform::QtWindowEffects().SendKeys(window, After(line, 2), false);
+    } else if (verb == "hover" && words.size() == 3) {
+        QWidget* window = FindWindow(words[1]);
+        QWidget* control = window ? window->findChild<QWidget*>(words[2]) : nullptr;
+        if (!control || !control->isVisible()) {
+            failure = "No open window " + words[1] + " has a control " + words[2] + ".";
+            return false;
+        }
+        const QPointF inside(control->rect().center());
+        QEnterEvent enter(inside, control->mapTo(control->window(), inside),
+                          control->mapToGlobal(inside));
+        QCoreApplication::sendEvent(control, &enter);
+    } else if (verb == "pick" && words.size() >= 4) {
+        QWidget* window = FindWindow(words[1]);
+        auto* list = window ? window->findChild<QComboBox*>(words[2]) : nullptr;
+        if (!list || !list->isVisible()) {
+            failure = "No open window " + words[1] + " has a drop-down list " + words[2] + ".";
+            return false;
+        }
+        const QString text = After(line, 3);
+        const int index = list->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (index >= 0) {
+            list->setCurrentIndex(index);
+        } else if (list->isEditable()) {
+            list->setEditText(text);
+        } else {
+            failure = "The list " + words[2] + " offers no " + text + ".";
+            return false;
+        }
     } else if (verb == "choose" && words.value(1) == "date" && words.size() >= 4) {
         QWidget* dialog = FindWindow(QStringLiteral("frmChangeDate"));
         auto* calendar = dialog ? dialog->findChild<QCalendarWidget*>("MonthView") : nullptr;
@@ -514,6 +544,12 @@ bool ScriptRunner::Expect(const QStringList& words, const QString& line, QString
     } else if (what == "reminder" && line.contains(QRegularExpression(" (due|note) ")) &&
                !line.endsWith(" is the sent copy")) {
         return ExpectReminder(line, failure);
+    } else if (what == "setting" && words.size() >= 4) {
+        const QString stored =
+            platform::Settings().GetSetting(m_client->Global()->SettingsApplicationName(),
+                                            Globals::kSection, words[2], QStringLiteral("<none>"));
+        if (stored != After(line, 3))
+            failure = QStringLiteral("The setting %1 is \"%2\".").arg(words[2], stored);
     } else if (what == "reminders" && words.size() == 3) {
         const qint32 count = Globals::m_ReminderItems ? Globals::m_ReminderItems->Count() : 0;
         if (QString::number(count) != words[2])

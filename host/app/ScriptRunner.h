@@ -49,6 +49,10 @@ class MailClient;
 //   keys WINDOW KEYS                 keystrokes to the focused control of a
 //                                    window, written as the add-in writes them:
 //                                    "{DELETE}", "{TAB}", "%x" (Alt+X), "^a"
+//   hover WINDOW CONTROL             the mouse comes over a control of a window
+//   pick WINDOW LIST TEXT            choose TEXT in a drop-down list of a window
+//                                    (an editable one, such as an alarm
+//                                    window's snooze list, takes any text)
 //   choose date YYYY-MM-DD hh:mm     pick that date and time in the open
 //                                    change-date dialog (frmChangeDate)
 //   select rows WINDOW SUBJECT       select the rows of a window's reminder grid
@@ -66,6 +70,7 @@ class MailClient;
 //                                    boxes, buttons)
 //   expect grid WINDOW rows N        a window's reminder grid has N data rows
 //   expect reminders N
+//   expect setting KEY VALUE         the add-in's setting KEY is stored as VALUE
 //   expect reminder SUBJECT due TEXT   its reminder date reads as TEXT
 //   expect reminder SUBJECT note TEXT  its note is TEXT
 //   expect reminder SUBJECT is the sent copy   (and opens it by its ids)

@@ -7,7 +7,7 @@
 #include "schedule/RemindTimer.h"
 #include "tests/windows/AlarmFixture.h"
 #include "windows/alarm/AlarmWindows.h"
-#include "windows/alarm/SeparateAlarms.h"
+#include "windows/manage/ReminderGrid.h"
 
 namespace {
 
@@ -61,19 +61,48 @@ TEST_F(AlarmWindowsTest, IndividualModeOpensANewWindowPerOverdueReminder) {
     EXPECT_TRUE(log.Errors().empty());
 }
 
-TEST_F(AlarmWindowsTest, SeveralRemindersDueTogetherEachGetAWindowUntilTheGroupedOneExists) {
-    SeparateAlarms separate(alarms);
-    WindowSeams::Install(&separate);
-    AddReminder("pat@example.com", "Budget");
-    AddReminder("lee@example.com", "Budget");
+TEST_F(AlarmWindowsTest, TwoDueTogetherOpenTheGroupedWindowWhichShownAgainOnlyComesForward) {
+    RemindMultipleWindows grouped;
+    WindowSeams::Install(&grouped);
+    AddReminder("pat@example.com", "Budget", "3/7/2024 10:05:00 AM");
+    AddReminder("lee@example.com", "Plans", "3/7/2024 10:05:00 AM");
     AddReminder("sam@example.com", "Later", "3/7/2024 11:00:00 AM");
-    RemindTimer::DisplayOverdueReminders();
-    WindowSeams::Install(&windows.multiple);
+    RemindTimer::SetNextTimer();
+    env.timers.AdvanceTo(platform::MakeDateTime(QDate(2024, 3, 7), QTime(10, 4, 59)));
+    EXPECT_EQ(grouped.Shared(), nullptr);
+    env.timers.AdvanceTo(platform::MakeDateTime(QDate(2024, 3, 7), QTime(10, 5, 0)));
 
-    EXPECT_EQ(OpenAlarms(), (QStringList{"lee@example.com", "pat@example.com"}));
+    frmRemindMultiple* window = grouped.Shared();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), "Chasewell Alarms");
+    EXPECT_EQ(window->grdReminders->Rows(), 4);
+    EXPECT_TRUE(OpenAlarms().isEmpty()) << "no single alarm windows";
+    EXPECT_EQ(env.windows.foreground, std::vector<QWidget*>{window});
+    EXPECT_EQ(RemindTimer::NextReminderTime, "3/7/2024 11:00 AM") << "armed for the next";
+
+    // Shown again while open: to the front, nothing reloaded.
+    window->grdReminders->SelectRows({2});
+    window->cboSnooze->setEditText("2 days");
+    window->grdReminders->GridModel().SetCell(0, 5, "edited in place");
+    RemindTimer::DisplayOverdueReminders();
+    EXPECT_EQ(grouped.Shared(), window);
+    EXPECT_EQ(env.windows.foreground.size(), 2u);
+    EXPECT_EQ(window->grdReminders->SelectedRowList(), std::vector<int>{2});
+    EXPECT_EQ(window->cboSnooze->currentText(), "2 days");
+    EXPECT_EQ(window->grdReminders->TextMatrix(1, 5), "edited in place");
+
+    // Shutting down unloads it; a later alarm loads it afresh.
+    grouped.Unload();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(log.TraceMessages("frmViewReminders.Form_Unload"),
+              std::vector<QString>{"Unload called"});
+    RemindTimer::DisplayOverdueReminders();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->cboSnooze->currentText(), "5 minutes");
+    EXPECT_EQ(window->grdReminders->TextMatrix(1, 5), "call pat@example.com");
+    WindowSeams::Install(&windows.multiple);
     EXPECT_TRUE(log.Errors().empty());
-    alarms.UnloadAll();
-    EXPECT_TRUE(OpenAlarms().isEmpty());
 }
 
 TEST_F(AlarmWindowsTest, GroupedModeShowsTheSharedWindowForTheOneOverdueReminder) {

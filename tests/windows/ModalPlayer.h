@@ -24,7 +24,8 @@ class ModalPlayer {
 public:
     using Step = std::function<void(QWidget*)>;
 
-    explicit ModalPlayer(int deadlineMs = 10000) : m_deadlineMs(deadlineMs) {
+    explicit ModalPlayer(int deadlineMs = 10000)
+        : m_deadlineMs(deadlineMs), m_baseLevel(QThread::currentThread()->loopLevel()) {
         m_clock.start();
         m_timer.setInterval(10);
         QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
@@ -66,10 +67,11 @@ private:
         }
         if (!modal || m_steps.empty() || modal->objectName() != m_steps.front().window)
             return;
-        // A modal window that just closed may not have returned from its
-        // loop yet: its caller has still to act on the result (a label to
-        // fill in, say). Each open modal window runs one loop of its own.
-        if (QThread::currentThread()->loopLevel() - m_baseLoopLevel != OpenModalWindows())
+        // A modal window that just closed has not yet left its loop: the
+        // call that opened it has not seen the result (the details window
+        // still shows its old date). The window under it is played once that
+        // loop has ended.
+        if (QThread::currentThread()->loopLevel() > m_baseLevel + VisibleModalWindows())
             return;
         // A window already played stays active until its queued click runs.
         if (modal == m_last && modal->isVisible())
@@ -81,18 +83,18 @@ private:
         step(modal);
     }
 
-    static int OpenModalWindows() {
+    static int VisibleModalWindows() {
         int open = 0;
         for (QWidget* widget : QApplication::topLevelWidgets())
-            if (widget->isModal() && widget->isVisible())
+            if (widget->isVisible() && widget->isModal())
                 ++open;
         return open;
     }
 
     QTimer m_timer;
     QElapsedTimer m_clock;
-    int m_baseLoopLevel = QThread::currentThread()->loopLevel();
     int m_deadlineMs;
+    int m_baseLevel;
     std::deque<Pending> m_steps;
     QPointer<QWidget> m_last;
     int m_played = 0;

@@ -46,3 +46,31 @@ void AlarmWindows::UnloadAll() {
         if (window && window->IsLoaded())
             window->close();
 }
+
+RemindMultipleWindows::~RemindMultipleWindows() {
+    delete m_window;
+}
+
+void RemindMultipleWindows::Show(const std::shared_ptr<engine::IEngine>& engine) {
+    if (!m_window)
+        m_window = new frmRemindMultiple;
+    m_window->setEngine(engine);
+    if (m_window->IsLoaded() && m_window->isVisible()) {
+        m_window->BringToFront();
+        return;
+    }
+    const bool loaded = m_window->IsLoaded();
+    // Loaded here rather than by show(), so that a failure reaches the
+    // caller's report instead of passing through the toolkit.
+    m_window->Load();
+    m_window->show();
+    // Loading brought it to the front; a window loaded before (whose load
+    // failed half-way) is brought there now.
+    if (loaded)
+        m_window->BringToFront();
+}
+
+void RemindMultipleWindows::Unload() {
+    if (m_window)
+        m_window->Unload();
+}

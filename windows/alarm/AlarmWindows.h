@@ -5,6 +5,7 @@
 
 #include "schedule/WindowSeams.h"
 #include "windows/alarm/frmRemind.h"
+#include "windows/alarm/frmRemindMultiple.h"
 
 // The single-reminder alarm windows the alarm timer opens: a new window per
 // overdue reminder (each deleted once closed), or the one shared window.
@@ -41,4 +42,30 @@ public:
 private:
     QPointer<frmRemind> m_shared;
     std::vector<QPointer<frmRemind>> m_opened;
+};
+
+// The grouped alarm window the alarm timer opens when two or more reminders
+// are overdue: one shared instance, made on first use.
+class RemindMultipleWindows : public RemindMultipleWindow {
+public:
+    RemindMultipleWindows() = default;
+    // Deletes the window without unloading it (nothing is saved): the owner
+    // is going away.
+    ~RemindMultipleWindows() override;
+    RemindMultipleWindows(const RemindMultipleWindows&) = delete;
+    RemindMultipleWindows& operator=(const RemindMultipleWindows&) = delete;
+
+    // Sets the engine and shows the window modeless, loading it when it is
+    // not loaded. Already open, it only comes to the front: the grid is not
+    // refilled, so the user's selection, sort and typing stay. A snooze list
+    // that cannot be read passes to the caller, which reports it.
+    void Show(const std::shared_ptr<engine::IEngine>& engine) override;
+    // Unloads a loaded window (the add-in is shutting down).
+    void Unload() override;
+
+    // The shared window; null until first used.
+    frmRemindMultiple* Shared() const { return m_window; }
+
+private:
+    QPointer<frmRemindMultiple> m_window;
 };

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/Env.h"
+#include "platform/RuntimeError.h"
 #include "schedule/Globals.h"
 
 namespace SnoozeChoices {
@@ -43,9 +44,7 @@ void RememberSnoozeTime(const QString& text) {
     Globals::setMRUSnoozeTime(text);
 }
 
-namespace {
-
-std::optional<LocaleDates::Interval> UnitInterval(const QString& unit) {
+std::optional<LocaleDates::Interval> SnoozeUnit(const QString& unit) {
     static const struct {
         const char* word;
         LocaleDates::Interval interval;
@@ -62,27 +61,31 @@ std::optional<LocaleDates::Interval> UnitInterval(const QString& unit) {
     return std::nullopt;
 }
 
-}  // namespace
+qint32 SnoozeCount(const QString& count) {
+    const auto number = platform::Dates().ReadNumber(count);
+    if (!number)
+        throw platform::RuntimeError::TypeMismatch();
+    const double rounded = LocaleDates::RoundHalfEven(*number);
+    // Written so that a NaN fails too.
+    if (!(rounded >= double(std::numeric_limits<qint32>::min()) &&
+          rounded <= double(std::numeric_limits<qint32>::max())))
+        throw platform::RuntimeError::Overflow();
+    return static_cast<qint32>(rounded);
+}
 
 std::optional<QDateTime> GetSnoozeDate(const QString& text) {
     const qsizetype blank = text.indexOf(u' ');
     if (blank <= 0)
         return std::nullopt;
-    const auto interval = UnitInterval(text.mid(blank + 1).toLower());
+    const auto interval = SnoozeUnit(text.mid(blank + 1).toLower());
     if (!interval)
         return std::nullopt;
-    const auto number = platform::Dates().ReadNumber(text.left(blank));
-    if (!number)
-        return std::nullopt;
-    const double rounded = LocaleDates::RoundHalfEven(*number);
-    // Written so that a NaN fails too.
-    if (!(rounded >= double(std::numeric_limits<qint32>::min()) &&
-          rounded <= double(std::numeric_limits<qint32>::max())))
-        return std::nullopt;
     try {
-        return LocaleDates::DateAdd(*interval, static_cast<qint32>(rounded), platform::Now());
+        const qint32 count = SnoozeCount(text.left(blank));
+        return LocaleDates::DateAdd(*interval, count, platform::Now());
     } catch (const platform::RuntimeError&) {
-        // The date arithmetic refuses results outside the years 100 to 9999.
+        // Not a number, too large, or a result outside the years 100 to
+        // 9999, which the date arithmetic refuses.
         return std::nullopt;
     }
 }

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "platform/LocaleDates.h"
+
 class QComboBox;
 
 namespace SnoozeChoices {
@@ -53,5 +55,17 @@ void RememberSnoozeTime(const QString& text);
 // years 100 to 9999 is not understood. The base is always the current time,
 // never the reminder's previous date.
 std::optional<QDateTime> GetSnoozeDate(const QString& text);
+
+// The two halves of a snooze text, for a caller that splits it once and
+// applies it to several reminders (the grouped alarm window):
+//
+// The interval a unit word names (already lower-cased); no value for any
+// other text.
+std::optional<platform::LocaleDates::Interval> SnoozeUnit(const QString& unit);
+// The count a count part names, read in the user's locale and rounded to a
+// whole number, halves to the even neighbour. A text that is not a number
+// (an empty one too) throws platform::RuntimeError "Type mismatch", one that
+// does not fit a 32-bit signed whole number "Overflow".
+qint32 SnoozeCount(const QString& count);
 
 }  // namespace SnoozeChoices

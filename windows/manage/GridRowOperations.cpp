@@ -48,16 +48,19 @@ std::shared_ptr<client::MailItem> FindMessage(client::NameSpace& ns, const QStri
 // The Date Sent cell: the sent date's display form, as reading SentDate gives
 // it, and the date that form reads as (to the minute), from one reading of
 // the held text: with many reminders a second parse of every row shows.
-// Throws like SentDate for a text that is not a date.
+// A text that is not a date is shown as it is held (and sorts before every
+// date): one such reminder must not keep the grid from listing the others.
 std::pair<QString, qint64> SentDateCell(const CReminderItem& reminder) {
     const QString& held = reminder.SentDateText();
     if (held.isEmpty())
         return {QString(), ReminderGridModel::kNoDate};
     platform::LocaleDates& dates = platform::Dates();
-    const QDateTime sent = dates.CDate(held);
-    const QDateTime minute(sent.date(), QTime(sent.time().hour(), sent.time().minute()),
-                           sent.timeSpec());
-    return {dates.DisplayForm(sent), minute.toMSecsSinceEpoch()};
+    const auto sent = dates.ReadDate(held);
+    if (!sent)
+        return {held, ReminderGridModel::kNoDate};
+    const QDateTime minute(sent->date(), QTime(sent->time().hour(), sent->time().minute()),
+                           sent->timeSpec());
+    return {dates.DisplayForm(*sent), minute.toMSecsSinceEpoch()};
 }
 
 }  // namespace
@@ -67,6 +70,15 @@ GridRowOperations::GridRowOperations(QWidget& window, ReminderGrid& grid, GridWi
 
 QString GridRowOperations::Source(const char* operation) const {
     return QStringLiteral("Chasewell.") + m_traits.window + u'.' + QLatin1String(operation);
+}
+
+std::pair<QString, qint64> GridRowOperations::ReminderDateCell(const CReminderItem& reminder) {
+    try {
+        QString text = reminder.ReminderDate();
+        return {std::move(text), ReminderGridModel::DateKeyOf(reminder.ReminderDateValue())};
+    } catch (const platform::RuntimeError&) {
+        return {reminder.ReminderDateText(), ReminderGridModel::kNoDate};
+    }
 }
 
 QString GridRowOperations::NextReminderTitle() {
@@ -99,9 +111,10 @@ void GridRowOperations::FillGrid() {
             steps.Begin(6);
             Row row;
             auto [sentText, sentKey] = SentDateCell(*reminder);
-            row.cells = {QString::number(i),       reminder->EmailAddress(), std::move(sentText),
-                         reminder->ReminderDate(), reminder->Subject(),      reminder->Note()};
-            row.dateKeys = {sentKey, ReminderGridModel::DateKeyOf(reminder->ReminderDateValue())};
+            auto [dueText, dueKey] = ReminderDateCell(*reminder);
+            row.cells = {QString::number(i), reminder->EmailAddress(), std::move(sentText),
+                         std::move(dueText), reminder->Subject(),      reminder->Note()};
+            row.dateKeys = {sentKey, dueKey};
             row.color = reminder->Color();
             row.reminder = std::move(reminder);
             rows.push_back(std::move(row));
@@ -137,26 +150,37 @@ void GridRowOperations::DblClick(frmDisplayEx& details, const QString& nextRemin
 }
 
 void GridRowOperations::DelRowSelection() {
+    DelRowSelection(m_traits.delRowSelectionSetsTimer);
+}
+
+void GridRowOperations::DelRowSelection(bool setNextTimer) {
     engine::Trapped(ReportSource::Fixed("Chasewell.DelRowSelection"), 1, [&] {
         const std::vector<int> selected = m_grid.SelectedRowList();
         if (selected.empty())
             return;
-        // From the bottom up, so the rows still to be visited do not move.
-        for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
-            const int row = *it;
-            if (row <= 0)
-                continue;
-            auto reminder = m_grid.Reminder(row);
-            CReminderItems& reminders = Deref(Globals::m_ReminderItems);
-            // Removed elsewhere meanwhile (an alarm window's Dismiss): only
-            // the row goes; no other reminder may be taken in its place.
-            if (InCollection(reminders, reminder))
-                reminders.Remove(reminder);
-            m_grid.RemoveItem(row);
-        }
-        if (m_traits.delRowSelectionSetsTimer)
+        RemoveRows(selected);
+        if (setNextTimer)
             RemindTimer::SetNextTimer();
     });
+}
+
+void GridRowOperations::RemoveRows(const std::vector<int>& rows) {
+    CReminderItems& reminders = Deref(Globals::m_ReminderItems);
+    // From the bottom up, so the rows still to be visited do not move.
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        const int row = *it;
+        if (row <= 0)
+            continue;
+        auto reminder = m_grid.Reminder(row);
+        // Removed elsewhere meanwhile (an alarm window's Dismiss): only the
+        // row goes; no other reminder may be taken in its place.
+        if (InCollection(reminders, reminder))
+            reminders.Remove(reminder);
+        m_grid.RemoveItem(row);
+    }
+    // Saved at once: a reminder the user deleted must not come back after a
+    // crash. SaveData reports its own failures.
+    reminders.SaveData();
 }
 
 void GridRowOperations::ViewOriginalEmail(const std::shared_ptr<engine::IEngine>& engine) {

@@ -2,9 +2,12 @@
 
 #include <QString>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "addin/contracts/HostEngine.h"
 
+class CReminderItem;
 class QWidget;
 class ReminderGrid;
 class frmDisplayEx;
@@ -43,7 +46,8 @@ public:
     void SetupGrid();
     // Rebuilds every row from the collection, in collection order, each in
     // its reminder's colour, and sets the window title to the next-reminder
-    // title. Without a collection, only empties the grid.
+    // title. Without a collection, only empties the grid. A date that is not
+    // a date shows as the reminder holds it.
     void FillGrid();
     // Opens the details window, modeless, on the current row's reminder.
     // Already open on another reminder, that one is closed first (as its
@@ -51,9 +55,15 @@ public:
     // Exit writes into another.
     void DblClick(frmDisplayEx& details, const QString& nextReminderTime);
     // Removes the selected rows' reminders from the collection and their rows
-    // from the grid (the last selected first). A reminder no longer in the
-    // collection only loses its row. Saves nothing.
+    // from the grid (the last selected first), and saves the collection. A
+    // reminder no longer in the collection only loses its row. Re-arms the
+    // alarm timer when the window's traits say so, or when asked to.
+    // Nothing selected: nothing.
     void DelRowSelection();
+    void DelRowSelection(bool setNextTimer);
+    // What DelRowSelection does to its rows (ascending row numbers), for a
+    // window that chose the rows itself. Failures pass to the caller.
+    void RemoveRows(const std::vector<int>& rows);
     // Opens the sent message of every selected row (last first): by its
     // entry id in the default store, else with its store id too. A message
     // not found is traced.
@@ -66,6 +76,11 @@ public:
     // first selected row's date, and gives it to every selected reminder
     // when the user confirmed. Re-arms the timer. Nothing selected: nothing.
     void ChangeReminderTime();
+
+    // The Reminder Date cell of a reminder: the date's display form and the
+    // date it reads as; a text that is not a date as it is held, sorting
+    // before every date.
+    static std::pair<QString, qint64> ReminderDateCell(const CReminderItem& reminder);
 
     // "Pending Reminders (Next Reminder: " + the timer's next reminder time,
     // or "None", + ")".

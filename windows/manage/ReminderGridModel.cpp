@@ -47,6 +47,17 @@ void ReminderGridModel::SetCell(int row, int column, const QString& text) {
     emit dataChanged(changed, changed);
 }
 
+void ReminderGridModel::SetRowMark(RowTest isMarked, QString note) {
+    m_isMarked = std::move(isMarked);
+    m_markNote = std::move(note);
+    if (!m_rows.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, kColumnCount - 1));
+}
+
+bool ReminderGridModel::IsMarked(int row) const {
+    return m_isMarked && m_isMarked(m_rows[static_cast<size_t>(row)]);
+}
+
 int ReminderGridModel::RowOf(const std::shared_ptr<CReminderItem>& reminder) const {
     for (size_t row = 0; row < m_rows.size(); ++row)
         if (m_rows[row].reminder == reminder)
@@ -71,7 +82,13 @@ QVariant ReminderGridModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             return OneLine(text);
         case Qt::ToolTipRole:
-            return text;
+            if (!IsMarked(index.row()))
+                return text;
+            return text.isEmpty() ? m_markNote : text + u'\n' + m_markNote;
+        case Qt::BackgroundRole:
+            if (!IsMarked(index.row()))
+                return QVariant();
+            return kMarkBackground;
         case Qt::ForegroundRole:
             return platform::ToQColor(row.color);
         case kSortRole:

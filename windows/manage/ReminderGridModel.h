@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QDateTime>
 #include <QString>
 #include <array>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -52,6 +54,10 @@ public:
         std::array<qint64, 2> dateKeys{kNoDate, kNoDate};
     };
 
+    // The background of a marked row: a light amber that dark text of any
+    // hue stays readable on.
+    static inline const QColor kMarkBackground = QColor(0xFF, 0xE9, 0xB0);
+
     // The sort key of a cell whose text is not a date: before every date.
     static constexpr qint64 kNoDate = std::numeric_limits<qint64>::min();
 
@@ -64,6 +70,16 @@ public:
     static bool IsDateColumn(int column) {
         return column == ColDateSent || column == ColReminderDate;
     }
+
+    // Rows that are to stand out (the grouped alarm window's overdue
+    // reminders): shown on a warm background (kMarkBackground), with `note`
+    // on a line of its own in their tooltips. The text keeps its weight and
+    // its reminder's colour, so a date still fits its column. The test is asked of the row each
+    // time a cell is drawn, so the mark follows the clock and the reminder without a refill. An
+    // empty test marks nothing.
+    using RowTest = std::function<bool(const Row&)>;
+    void SetRowMark(RowTest isMarked, QString note);
+    bool IsMarked(int row) const;
 
     // Replaces every row (an empty list empties the grid).
     void SetRows(std::vector<Row> rows);
@@ -97,4 +113,6 @@ public:
 private:
     int m_textKind;
     std::vector<Row> m_rows;
+    RowTest m_isMarked;
+    QString m_markNote;
 };
