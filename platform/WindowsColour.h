@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QColor>
+#include <QPalette>
+#include <QWidget>
 #include <QtGlobal>
 
 namespace platform {
@@ -15,6 +17,13 @@ inline QColor ToQColor(qint32 windowsColour) {
 
 inline qint32 FromQColor(const QColor& colour) {
     return qint32(colour.red() | (colour.green() << 8) | (colour.blue() << 16));
+}
+
+// Shows a control's text (a reminder's note) in a reminder's colour.
+inline void SetTextColour(QWidget& control, qint32 windowsColour) {
+    QPalette palette = control.palette();
+    palette.setColor(QPalette::Text, ToQColor(windowsColour));
+    control.setPalette(palette);
 }
 
 }  // namespace platform

@@ -154,15 +154,9 @@ void frmRemind::ClearControls() {
     lblEmail->clear();
     lblDateSent->clear();
     lblSubject->clear();
-    ShowNoteColour(0);
+    platform::SetTextColour(*txtNote, 0);
     m_shownNote.clear();
     txtNote->clear();
-}
-
-void frmRemind::ShowNoteColour(qint32 color) {
-    QPalette palette = txtNote->palette();
-    palette.setColor(QPalette::Text, platform::ToQColor(color));
-    txtNote->setPalette(palette);
 }
 
 void frmRemind::Form_Load() {
@@ -182,7 +176,7 @@ void frmRemind::Form_Load() {
                             "Reminder alarm went off with subject: " + reminder.Subject());
         Globals::WriteTrace("frmRemind.Form_Load",
                             "Reminder alarm entry Id: " + reminder.EntryId());
-        ShowNoteColour(reminder.Color());
+        platform::SetTextColour(*txtNote, reminder.Color());
         m_shownNote = reminder.Note();
         m_shownNote.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         txtNote->setPlainText(m_shownNote);
@@ -320,7 +314,7 @@ void frmRemind::cmdColors_Click() {
         if (!chosen)
             return;
         Deref(m_reminder).setColor(*chosen);
-        ShowNoteColour(*chosen);
+        platform::SetTextColour(*txtNote, *chosen);
     } catch (...) {
     }
 }

@@ -90,7 +90,6 @@ private:
 
     // Snooze and Snooze All differ only in their trace line.
     void Snooze(bool all);
-    void ShowNoteColour(qint32 color);
 
     InputGuard m_inputGuard{*this};
     std::shared_ptr<engine::IEngine> m_engine;

@@ -354,11 +354,7 @@ void frmRemindMultiple::cmdViewOriginal_Click() {
 }
 
 void frmRemindMultiple::cmdOk_Click() {
-    const bool saved = engine::Trapped(ReportSource::Fixed(kOkSource), 1,
-                                       [] { Deref(Globals::m_ReminderItems).SaveData(); });
-    // A failure leaves the window open.
-    if (saved)
-        close();
+    m_rows->SaveAndClose(kOkSource);
 }
 
 void frmRemindMultiple::grdReminders_DblClick() {

@@ -304,3 +304,11 @@ void GridRowOperations::ChangeReminderTime() {
             m_window.update();
         });
 }
+
+void GridRowOperations::SaveAndClose(const QString& source) {
+    const bool saved = engine::Trapped(ReportSource::Fixed(source), 1,
+                                       [] { Deref(Globals::m_ReminderItems).SaveData(); });
+    // A failure leaves the window open.
+    if (saved)
+        m_window.close();
+}

@@ -76,6 +76,9 @@ public:
     // first selected row's date, and gives it to every selected reminder
     // when the user confirmed. Re-arms the timer. Nothing selected: nothing.
     void ChangeReminderTime();
+    // The Exit button: saves the collection, then closes the window. A save
+    // that fails is reported with source and leaves the window open.
+    void SaveAndClose(const QString& source);
 
     // The Reminder Date cell of a reminder: the date's display form and the
     // date it reads as; a text that is not a date as it is held, sorting

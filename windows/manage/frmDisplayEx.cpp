@@ -149,15 +149,9 @@ QPoint frmDisplayEx::DesignTimePosition() const {
 void frmDisplayEx::ClearControls() {
     lblNew->clear();
     lblNext->clear();
-    ShowNoteColour(0);
+    platform::SetTextColour(*txtNote, 0);
     m_shownNote.clear();
     txtNote->clear();
-}
-
-void frmDisplayEx::ShowNoteColour(qint32 color) {
-    QPalette palette = txtNote->palette();
-    palette.setColor(QPalette::Text, platform::ToQColor(color));
-    txtNote->setPalette(palette);
 }
 
 void frmDisplayEx::SetNewCaption(const QString& text) {
@@ -183,7 +177,7 @@ void frmDisplayEx::Form_Load() {
         SetNewCaption(reminder.ReminderDate());
         m_dateShown = true;
         lblNext->setText(m_nextReminderTime);
-        ShowNoteColour(reminder.Color());
+        platform::SetTextColour(*txtNote, reminder.Color());
         m_shownNote = reminder.Note();
         m_shownNote.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         txtNote->setPlainText(m_shownNote);
@@ -227,7 +221,7 @@ void frmDisplayEx::cmdChangeColors_Click() {
         if (!chosen)
             return;
         Deref(m_reminder).setColor(*chosen);
-        ShowNoteColour(*chosen);
+        platform::SetTextColour(*txtNote, *chosen);
         m_changed = true;
     } catch (...) {
     }

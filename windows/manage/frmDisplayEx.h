@@ -74,7 +74,6 @@ protected:
 private:
     void BuildControls();
     void ClearControls();
-    void ShowNoteColour(qint32 color);
     // The caption of lblNew; a different text is a change (lblNew_Change).
     void SetNewCaption(const QString& text);
 

@@ -168,11 +168,7 @@ void frmViewReminders::cmdView_Click() {
 }
 
 void frmViewReminders::cmdOk_Click() {
-    const bool saved = engine::Trapped(ReportSource::Fixed("Chasewell.frmViewReminders.cmdOK"), 1,
-                                       [] { Deref(Globals::m_ReminderItems).SaveData(); });
-    // A failure leaves the window open.
-    if (saved)
-        close();
+    m_rows->SaveAndClose(QStringLiteral("Chasewell.frmViewReminders.cmdOK"));
 }
 
 void frmViewReminders::grdReminders_DblClick() {
