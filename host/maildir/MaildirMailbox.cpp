@@ -26,10 +26,45 @@ bool IsMaildir(const QString& dir) {
     return QFileInfo(dir + "/cur").isDir() || QFileInfo(dir + "/new").isDir();
 }
 
+// The first of names under dir that is a Maildir; else the first name.
+QString FirstMaildir(const QDir& dir, std::initializer_list<const char*> names) {
+    for (const char* name : names)
+        if (IsMaildir(dir.filePath(QString::fromUtf8(name))))
+            return dir.filePath(QString::fromUtf8(name));
+    return dir.filePath(QString::fromUtf8(*names.begin()));
+}
+
 bool MakeMaildir(const QString& dir) {
     QDir d;
     return d.mkpath(dir + '/' + kCur) && d.mkpath(dir + '/' + kNew) && d.mkpath(dir + '/' + kTmp);
 }
+
+// What is read of a file in looking for the end of its header. Real headers
+// are a few kilobytes; past this a file is taken to be all header, and what
+// is kept of it is cut further (CapHeader).
+constexpr qint64 kMaxHeaderReadBytes = 64 * 1024 * 1024;
+
+// The start of a file up to the end of its header (or all of a file that
+// has no body).
+QByteArray ReadHeaderBytes(QFile& file) {
+    QByteArray bytes;
+    qint64 chunk = 16 * 1024;
+    while (bytes.size() < kMaxHeaderReadBytes) {
+        const QByteArray more = file.read(chunk);
+        if (more.isEmpty())
+            break;
+        bytes += more;
+        if (HeaderEnd(bytes) < bytes.size())
+            break;
+        chunk *= 2;
+    }
+    return bytes;
+}
+
+// The file a message was read from, or, when another program renamed it
+// since (a flag change, or a move from new/ to cur/), the file of the same
+// unique name in the same Maildir; empty when there is none.
+QString CurrentPath(const QString& path);
 
 // The message files of a Maildir, new/ then cur/, each by name. Names
 // beginning with "." are not messages (editors' and tools' own files).
@@ -43,16 +78,43 @@ QStringList MessageFiles(const QString& dir) {
     return files;
 }
 
+QString CurrentPath(const QString& path) {
+    if (QFileInfo::exists(path))
+        return path;
+    const QString dir = QFileInfo(path).dir().absolutePath() + "/..";
+    const QString unique = QFileInfo(path).fileName().section(':', 0, 0);
+    for (const QString& candidate : MessageFiles(dir))
+        if (QFileInfo(candidate).fileName().section(':', 0, 0) == unique)
+            return candidate;
+    return QString();
+}
+
+// The content of the message file at path, read when a message is opened.
+HostMessageContent ContentOf(const QString& path) {
+    const QString current = CurrentPath(path);
+    QFile file(current);
+    if (current.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        HostMessageContent missing;
+        missing.notice =
+            QStringLiteral("The message's file %1 could not be read: %2.")
+                .arg(path, current.isEmpty() ? QStringLiteral("it is gone") : file.errorString());
+        return missing;
+    }
+    return ReadContent(file.readAll());
+}
+
 }  // namespace
 
 MaildirMailbox::MaildirMailbox(std::shared_ptr<MailModel> model) : m_model(std::move(model)) {
     m_model->onFiled = [this](const auto& folder, const auto& item) { Filed(folder, item); };
     m_model->onRemoved = [this](const auto& folder, const auto& item) { Removed(folder, item); };
+    m_model->onSaved = [this](const auto& folder, const auto& item) { Saved(folder, item); };
 }
 
 MaildirMailbox::~MaildirMailbox() {
     m_model->onFiled = nullptr;
     m_model->onRemoved = nullptr;
+    m_model->onSaved = nullptr;
 }
 
 QString MaildirMailbox::EntryIdForFileName(const QString& fileName) {
@@ -129,16 +191,21 @@ bool MaildirMailbox::OpenTree(const QString& dirPath, QString& error) {
 
     Bind(m_model->DefaultFolder(client::olFolderInbox), inboxDir);
     Bind(m_model->DefaultFolder(client::olFolderSentMail), sentDir);
-    if (IsMaildir(dir.filePath("Drafts")))
-        Bind(m_model->DefaultFolder(kFolderDrafts), dir.filePath("Drafts"));
+    // Drafts kept and messages waiting to be sent must outlive the program:
+    // their folders are bound too, and made in the tree only when the first
+    // message goes there.
+    Bind(m_model->DefaultFolder(kFolderDrafts), FirstMaildir(dir, {"Drafts", ".Drafts"}), false);
+    Bind(m_model->DefaultFolder(client::olFolderOutbox), FirstMaildir(dir, {"Outbox", ".Outbox"}),
+         false);
     m_inbox = m_model->DefaultFolder(client::olFolderInbox);
     return true;
 }
 
-void MaildirMailbox::Bind(const std::shared_ptr<HostFolder>& folder, const QString& dir) {
+void MaildirMailbox::Bind(const std::shared_ptr<HostFolder>& folder, const QString& dir,
+                          bool makeNow) {
     if (!folder)
         return;
-    if (!MakeMaildir(dir))
+    if (makeNow && !MakeMaildir(dir))
         ReportError(QStringLiteral("Cannot create the mail folder %1.").arg(dir));
     m_bound.push_back(Bound{folder, dir});
     // Messages the model holds in memory (a new mailbox's samples) go to disk.
@@ -179,10 +246,14 @@ std::shared_ptr<HostMailItem> MaildirMailbox::ReadFile(const QString& path) cons
     QFile file(path);
     QByteArray bytes;
     if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
-    const ReadResult result = ReadMessage(bytes, *item, QFileInfo(path).fileName());
+        bytes = ReadHeaderBytes(file);
+    // Only the header is read now: a folder lists thousands of messages
+    // and only the ones opened need their bodies.
+    const ReadResult result = ReadMessageHeader(bytes, *item, QFileInfo(path).fileName());
+    if (result.readable)
+        item->setContentLoader([path] { return ContentOf(path); });
     if (!result.hasDate)
-        item->setSentOn(platform::ToWallClock(QFileInfo(path).lastModified()));
+        item->setSentOn(platform::ToWallClock(file.fileTime(QFileDevice::FileModificationTime)));
     return item;
 }
 
@@ -191,6 +262,11 @@ QString MaildirMailbox::WriteFile(const QString& dir, const QString& subFolder, 
     const QString unique = name.section(':', 0, 0);
     const QString temporary = dir + '/' + kTmp + '/' + unique;
     const QString target = dir + '/' + subFolder + '/' + name;
+    // A folder bound before it existed is made with its first message.
+    if (!QFileInfo(dir + '/' + kTmp).isDir() && !MakeMaildir(dir)) {
+        error = QStringLiteral("the folder cannot be created");
+        return QString();
+    }
     QFile file(temporary);
     // Written and synced before it is moved into place, so a crash never
     // leaves a half-written message where readers look.
@@ -239,18 +315,34 @@ void MaildirMailbox::Removed(const std::shared_ptr<HostFolder>&,
     auto stored = m_files.find(item->EntryID());
     if (stored == m_files.end())
         return;
-    QString path = stored->path;
-    if (!QFileInfo::exists(path)) {
-        // Another program renamed it (a flag change): look for its unique name.
-        const QString dir = QFileInfo(path).dir().absolutePath() + "/..";
-        const QString unique = QFileInfo(path).fileName().section(':', 0, 0);
-        for (const QString& candidate : MessageFiles(dir))
-            if (QFileInfo(candidate).fileName().section(':', 0, 0) == unique)
-                path = candidate;
-    }
-    if (QFileInfo::exists(path) && !QFile::remove(path))
+    // Another program may have renamed it (a flag change).
+    const QString path = CurrentPath(stored->path);
+    if (!path.isEmpty() && !QFile::remove(path))
         ReportError(QStringLiteral("The file %1 could not be deleted.").arg(path));
     m_files.erase(stored);
+}
+
+void MaildirMailbox::Saved(const std::shared_ptr<HostFolder>& folder,
+                           const std::shared_ptr<client::ItemObject>& item) {
+    auto mail = std::dynamic_pointer_cast<HostMailItem>(item);
+    const Bound* bound = BindingOf(folder.get());
+    auto stored = m_files.find(item->EntryID());
+    if (!mail || !bound || stored == m_files.end())
+        return;
+    // The file is replaced whole under its own name (written beside it and
+    // renamed over it), so a failure leaves the last saved version.
+    const QString path = CurrentPath(stored->path);
+    const QString name =
+        path.isEmpty() ? QFileInfo(stored->path).fileName() : QFileInfo(path).fileName();
+    const QString subFolder = QFileInfo(path.isEmpty() ? stored->path : path).dir().dirName();
+    QString error;
+    const QString written = WriteFile(bound->dir, subFolder, name, WriteMessage(*mail), error);
+    if (written.isEmpty()) {
+        ReportError(QStringLiteral("The message \"%1\" could not be saved in %2: %3.")
+                        .arg(mail->Subject(), bound->dir, error));
+        return;
+    }
+    stored->path = written;
 }
 
 int MaildirMailbox::Poll() {
@@ -319,6 +411,7 @@ std::shared_ptr<HostMailItem> MaildirMailbox::Import(const std::shared_ptr<HostF
         return nullptr;
     }
     const QString id = EntryIdForFileName(unique);
+    item->setContentLoader([stored] { return ContentOf(stored); });
     m_files.insert(id, Stored{folder, stored});
     m_model->Deliver(folder, item, id);
     return item;

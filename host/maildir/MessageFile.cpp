@@ -1,6 +1,4 @@
-// GLib's headers use "signals" as a name, which Qt defines as a keyword: they
-// come first (the library is also built with QT_NO_KEYWORDS).
-#include <gmime/gmime.h>
+#include "host/maildir/GMimeSupport.h"
 
 #include "host/maildir/MessageFile.h"
 
@@ -13,31 +11,6 @@
 namespace host::maildir {
 
 namespace {
-
-void InitOnce() {
-    static const bool done = [] {
-        g_mime_init();
-        return true;
-    }();
-    (void)done;
-}
-
-// Owns one GObject reference.
-template <class T>
-struct Ref {
-    T* p = nullptr;
-    explicit Ref(T* object) : p(object) {}
-    ~Ref() {
-        if (p)
-            g_object_unref(p);
-    }
-    Ref(const Ref&) = delete;
-    Ref& operator=(const Ref&) = delete;
-};
-
-QString FromUtf8(const char* text) {
-    return text ? QString::fromUtf8(text) : QString();
-}
 
 QString TypeWord(qint32 type) {
     switch (type) {
@@ -88,28 +61,54 @@ qsizetype CutPoint(QByteArrayView field, qsizetype limit) {
     return cut > valueStart ? cut : limit;
 }
 
-// The message with every header field cut to kMaxHeaderFieldBytes and the
-// header to kMaxHeaderBytes (later fields dropped); the body is kept as it
-// is. shortened says whether anything was cut. One pass over the header.
-QByteArray CapHeader(const QByteArray& bytes, bool& shortened, QByteArray& header) {
-    shortened = false;
-    const QByteArrayView all(bytes);
-    // The header ends at the first empty line.
-    qsizetype headerEnd = all.size();
-    qsizetype bodyStart = all.size();
-    for (qsizetype at = all.indexOf('\n'); at >= 0; at = all.indexOf('\n', at + 1)) {
-        const qsizetype next = at + 1;
-        if (next < all.size() && all[next] == '\n') {
-            headerEnd = next;
-            bodyStart = next;
-            break;
-        }
-        if (next + 1 < all.size() && all[next] == '\r' && all[next + 1] == '\n') {
-            headerEnd = next;
-            bodyStart = next;
-            break;
-        }
+QString FirstAddress(InternetAddressList* list) {
+    if (!list)
+        return QString();
+    const int count = internet_address_list_length(list);
+    for (int i = 0; i < count; ++i) {
+        InternetAddress* address = internet_address_list_get_address(list, i);
+        if (INTERNET_ADDRESS_IS_MAILBOX(address))
+            return FromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address)));
     }
+    return QString();
+}
+
+QDateTime FromGDateTime(GDateTime* date) {
+    const QDateTime utc = QDateTime::fromSecsSinceEpoch(g_date_time_to_unix(date), Qt::UTC);
+    return platform::ToWallClock(utc);
+}
+
+void MakeUnreadable(HostMailItem& item, const QString& fileName) {
+    item.setSubject(QStringLiteral("(unreadable message)"));
+    item.setBody(QStringLiteral("The file \"%1\" could not be read as a message.").arg(fileName));
+}
+
+}  // namespace
+
+void InitGMime() {
+    static const bool done = [] {
+        g_mime_init();
+        return true;
+    }();
+    (void)done;
+}
+
+GMimeMessage* ParseMessage(const QByteArray& bytes) {
+    InitGMime();
+    if (bytes.trimmed().isEmpty())
+        return nullptr;
+    Ref<GMimeStream> stream(
+        g_mime_stream_mem_new_with_buffer(bytes.constData(), static_cast<size_t>(bytes.size())));
+    Ref<GMimeParser> parser(g_mime_parser_new_with_stream(stream.p));
+    g_mime_parser_set_format(parser.p, GMIME_FORMAT_MESSAGE);
+    return g_mime_parser_construct_message(parser.p, nullptr);
+}
+
+// One pass over the header.
+QByteArray CapHeader(const QByteArray& header, bool& shortened) {
+    shortened = false;
+    const QByteArrayView all(header);
+    const qsizetype headerEnd = all.size();
     QByteArray out;
     qsizetype fieldStart = 0;
     while (fieldStart < headerEnd) {
@@ -135,74 +134,48 @@ QByteArray CapHeader(const QByteArray& bytes, bool& shortened, QByteArray& heade
             out += field;
         }
     }
-    if (!shortened) {
-        header = bytes.left(headerEnd);
-        return bytes;
-    }
+    if (!shortened)
+        return header;
     if (!out.endsWith('\n'))
         out += "\r\n";
-    header = out;
-    out += all.sliced(bodyStart);
     return out;
 }
 
-QString FirstAddress(InternetAddressList* list) {
-    if (!list)
-        return QString();
-    const int count = internet_address_list_length(list);
-    for (int i = 0; i < count; ++i) {
-        InternetAddress* address = internet_address_list_get_address(list, i);
-        if (INTERNET_ADDRESS_IS_MAILBOX(address))
-            return FromUtf8(internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address)));
+qsizetype HeaderEnd(QByteArrayView all) {
+    // The header ends at the first empty line; a message that starts with
+    // one has an empty header.
+    if (all.startsWith("\n") || all.startsWith("\r\n"))
+        return 0;
+    for (qsizetype at = all.indexOf('\n'); at >= 0; at = all.indexOf('\n', at + 1)) {
+        const qsizetype next = at + 1;
+        if (next < all.size() && all[next] == '\n')
+            return next;
+        if (next + 1 < all.size() && all[next] == '\r' && all[next + 1] == '\n')
+            return next;
     }
-    return QString();
+    return all.size();
 }
 
-// The first text/plain part, depth first; else the first text part of any
-// kind; else nothing.
-GMimeTextPart* FindText(GMimeObject* object, bool plainOnly) {
-    if (!object)
-        return nullptr;
-    if (GMIME_IS_MULTIPART(object)) {
-        GMimeMultipart* multipart = GMIME_MULTIPART(object);
-        const int count = g_mime_multipart_get_count(multipart);
-        for (int i = 0; i < count; ++i)
-            if (GMimeTextPart* found = FindText(g_mime_multipart_get_part(multipart, i), plainOnly))
-                return found;
-        return nullptr;
-    }
-    if (!GMIME_IS_TEXT_PART(object))
-        return nullptr;
-    GMimeContentType* type = g_mime_object_get_content_type(object);
-    if (plainOnly && type && !g_mime_content_type_is_type(type, "text", "plain"))
-        return nullptr;
-    return GMIME_TEXT_PART(object);
+ReadResult ReadMessage(const QByteArray& bytes, HostMailItem& item, const QString& fileName) {
+    const ReadResult result = ReadMessageHeader(bytes, item, fileName);
+    if (result.readable)
+        item.setContentLoader([bytes] { return ReadContent(bytes); });
+    return result;
 }
 
-QDateTime FromGDateTime(GDateTime* date) {
-    const QDateTime utc = QDateTime::fromSecsSinceEpoch(g_date_time_to_unix(date), Qt::UTC);
-    return platform::ToWallClock(utc);
-}
-
-void MakeUnreadable(HostMailItem& item, const QString& fileName) {
-    item.setSubject(QStringLiteral("(unreadable message)"));
-    item.setBody(QStringLiteral("The file \"%1\" could not be read as a message.").arg(fileName));
-}
-
-}  // namespace
-
-ReadResult ReadMessage(const QByteArray& original, HostMailItem& item, const QString& fileName) {
-    InitOnce();
+ReadResult ReadMessageHeader(const QByteArray& original, HostMailItem& item,
+                             const QString& fileName) {
+    InitGMime();
     ReadResult result;
     bool shortened = false;
-    QByteArray headerBlock;
-    const QByteArray bytes = CapHeader(original, shortened, headerBlock);
-    Ref<GMimeStream> stream(
-        g_mime_stream_mem_new_with_buffer(bytes.constData(), static_cast<size_t>(bytes.size())));
-    Ref<GMimeParser> parser(g_mime_parser_new_with_stream(stream.p));
-    g_mime_parser_set_format(parser.p, GMIME_FORMAT_MESSAGE);
-    Ref<GMimeMessage> message(
-        bytes.trimmed().isEmpty() ? nullptr : g_mime_parser_construct_message(parser.p, nullptr));
+    const QByteArray headerBlock = CapHeader(original.left(HeaderEnd(original)), shortened);
+    if (headerBlock.isEmpty() && !original.trimmed().isEmpty()) {
+        // A body without a header: a message that says nothing about itself.
+        result.hasDate = false;
+        return result;
+    }
+    // Only the header is parsed: the body is read when it is asked for.
+    Ref<GMimeMessage> message(ParseMessage(headerBlock + "\n"));
     if (!message.p) {
         result.readable = false;
         result.hasDate = false;
@@ -212,6 +185,7 @@ ReadResult ReadMessage(const QByteArray& original, HostMailItem& item, const QSt
 
     item.setTransportMessageHeaders(headerBlock);
     item.setSubject(FromUtf8(g_mime_message_get_subject(message.p)));
+    item.setMessageId(FromUtf8(g_mime_message_get_message_id(message.p)));
     const QString from = FirstAddress(g_mime_message_get_from(message.p));
     if (!from.isEmpty())
         item.setSender(HostAddressEntry::ForAddress(from));
@@ -251,44 +225,80 @@ ReadResult ReadMessage(const QByteArray& original, HostMailItem& item, const QSt
         item.setSentOn(FromGDateTime(date));
     else
         result.hasDate = false;
-
-    GMimeObject* body = g_mime_message_get_mime_part(message.p);
-    GMimeTextPart* text = FindText(body, true);
-    if (!text)
-        text = FindText(body, false);
-    if (text) {
-        char* decoded = g_mime_text_part_get_text(text);
-        QString content = FromUtf8(decoded);
-        g_free(decoded);
-        content.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        item.setBody(content);
-    }
     return result;
 }
 
-QByteArray WriteMessage(const HostMailItem& item) {
-    InitOnce();
+namespace {
+
+void AddMailbox(GMimeMessage* message, GMimeAddressType type, const QString& address) {
+    g_mime_message_add_mailbox(message, type, nullptr, address.toUtf8().constData());
+}
+
+GMimeObject* TextPart(const QString& text) {
+    GMimeTextPart* part = g_mime_text_part_new_with_subtype("plain");
+    QString body = text;
+    if (!body.isEmpty() && !body.endsWith('\n'))
+        body += '\n';
+    g_mime_text_part_set_text(part, body.toUtf8().constData());
+    g_mime_part_set_content_encoding(
+        GMIME_PART(part),
+        g_mime_part_get_best_content_encoding(GMIME_PART(part), GMIME_ENCODING_CONSTRAINT_7BIT));
+    return GMIME_OBJECT(part);
+}
+
+GMimeObject* AttachmentPart(const HostAttachment& attachment) {
+    const QByteArray type = attachment.mimeType.isEmpty()
+                                ? QByteArrayLiteral("application/octet-stream")
+                                : attachment.mimeType.toUtf8();
+    Ref<GMimeContentType> contentType(g_mime_content_type_parse(nullptr, type.constData()));
+    GMimePart* part =
+        g_mime_part_new_with_type(g_mime_content_type_get_media_type(contentType.p),
+                                  g_mime_content_type_get_media_subtype(contentType.p));
+    Ref<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(
+        attachment.data.constData(), static_cast<size_t>(attachment.data.size())));
+    Ref<GMimeDataWrapper> content(
+        g_mime_data_wrapper_new_with_stream(stream.p, GMIME_CONTENT_ENCODING_DEFAULT));
+    g_mime_part_set_content(part, content.p);
+    g_mime_part_set_content_encoding(part, GMIME_CONTENT_ENCODING_BASE64);
+    if (!attachment.name.isEmpty())
+        g_mime_part_set_filename(part, attachment.name.toUtf8().constData());
+    if (!attachment.contentId.isEmpty())
+        g_mime_part_set_content_id(part, attachment.contentId.toUtf8().constData());
+    g_mime_object_set_disposition(GMIME_OBJECT(part),
+                                  attachment.inlinePart ? "inline" : "attachment");
+    return GMIME_OBJECT(part);
+}
+
+}  // namespace
+
+QByteArray WriteMessage(const HostMailItem& item, const WriteOptions& options) {
+    InitGMime();
     Ref<GMimeMessage> message(g_mime_message_new(TRUE));
     GMimeObject* object = GMIME_OBJECT(message.p);
 
     if (auto sender = item.Sender())
-        g_mime_message_add_mailbox(message.p, GMIME_ADDRESS_TYPE_FROM, nullptr,
-                                   sender->Address().toUtf8().constData());
+        AddMailbox(message.p, GMIME_ADDRESS_TYPE_FROM, sender->Address());
     auto recipients = item.RecipientList();
     for (qint32 i = 1; i <= recipients->Count(); ++i) {
         auto recipient = recipients->Item(i);
         auto entry = recipient->AddressEntry();
-        const QString address = recipient->Address();
-        if (entry && entry->Type() == kExchangeAddressType) {
-            const QString line = TypeWord(recipient->Type()) + ' ' + address;
-            g_mime_object_append_header(object, kDirectoryRecipientHeader,
-                                        line.toUtf8().constData(), "utf-8");
+        QString address = recipient->Address();
+        if (recipient->Type() == client::olBCC && !options.bcc)
             continue;
+        if (entry && entry->Type() == kExchangeAddressType) {
+            if (options.resolveDirectory) {
+                address = options.resolveDirectory(address);
+            } else {
+                const QString line = TypeWord(recipient->Type()) + ' ' + address;
+                g_mime_object_append_header(object, kDirectoryRecipientHeader,
+                                            line.toUtf8().constData(), "utf-8");
+                continue;
+            }
         }
         const GMimeAddressType type = recipient->Type() == client::olCC    ? GMIME_ADDRESS_TYPE_CC
                                       : recipient->Type() == client::olBCC ? GMIME_ADDRESS_TYPE_BCC
                                                                            : GMIME_ADDRESS_TYPE_TO;
-        g_mime_message_add_mailbox(message.p, type, nullptr, address.toUtf8().constData());
+        AddMailbox(message.p, type, address);
     }
     g_mime_message_set_subject(message.p, item.Subject().toUtf8().constData(), "utf-8");
 
@@ -303,24 +313,34 @@ QByteArray WriteMessage(const HostMailItem& item) {
     g_date_time_unref(date);
     g_time_zone_unref(zone);
 
-    char* id = g_mime_utils_generate_message_id("chasewell.localhost");
-    g_mime_message_set_message_id(message.p, id);
-    g_free(id);
+    if (!item.MessageId().isEmpty()) {
+        g_mime_message_set_message_id(message.p, item.MessageId().toUtf8().constData());
+    } else {
+        char* id = g_mime_utils_generate_message_id("chasewell.localhost");
+        g_mime_message_set_message_id(message.p, id);
+        g_free(id);
+    }
 
-    GMimeTextPart* part = g_mime_text_part_new_with_subtype("plain");
-    QString body = item.Body();
-    if (!body.isEmpty() && !body.endsWith('\n'))
-        body += '\n';
-    g_mime_text_part_set_text(part, body.toUtf8().constData());
-    g_mime_part_set_content_encoding(
-        GMIME_PART(part),
-        g_mime_part_get_best_content_encoding(GMIME_PART(part), GMIME_ENCODING_CONSTRAINT_7BIT));
-    g_mime_message_set_mime_part(message.p, GMIME_OBJECT(part));
-    g_object_unref(part);
+    GMimeObject* text = TextPart(item.Body());
+    const auto& attachments = item.Attachments();
+    if (attachments.empty()) {
+        g_mime_message_set_mime_part(message.p, text);
+    } else {
+        GMimeMultipart* mixed = g_mime_multipart_new_with_subtype("mixed");
+        g_mime_multipart_add(mixed, text);
+        for (const auto& attachment : attachments) {
+            GMimeObject* part = AttachmentPart(attachment);
+            g_mime_multipart_add(mixed, part);
+            g_object_unref(part);
+        }
+        g_mime_message_set_mime_part(message.p, GMIME_OBJECT(mixed));
+        g_object_unref(mixed);
+    }
+    g_object_unref(text);
 
-    char* text = g_mime_object_to_string(object, nullptr);
-    QByteArray bytes(text);
-    g_free(text);
+    char* written = g_mime_object_to_string(object, nullptr);
+    QByteArray bytes(written);
+    g_free(written);
     return bytes;
 }
 
