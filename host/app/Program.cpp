@@ -9,6 +9,7 @@
 
 #include "host/app/MailClient.h"
 #include "host/app/MainWindow.h"
+#include "host/app/ProgramSettings.h"
 #include "host/app/ScriptRunner.h"
 #include "host/app/StartupReport.h"
 #include "host/engine/ModuleLoader.h"
@@ -17,6 +18,7 @@
 #include "platform/Env.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/ManualTime.h"
+#include "platform/RuntimeError.h"
 #include "schedule/Globals.h"
 #include "schedule/RemindTimer.h"
 
@@ -26,7 +28,7 @@ namespace {
 
 const char kUsage[] =
     "Usage: chasewell [--data-folder DIR] [--maildir DIR] [--module FILE]\n"
-    "                 [--print | --script FILE]\n"
+    "                 [--sendmail CMD] [--print | --script FILE]\n"
     "\n"
     "A small mail client with the Chasewell add-in loaded. On first start it\n"
     "makes a sample mailbox in the data folder.\n"
@@ -36,6 +38,12 @@ const char kUsage[] =
     "  --maildir DIR       open an existing Maildir tree instead: its Inbox (INBOX/,\n"
     "                      Inbox/ or DIR itself) and Sent, Sent Items or Sent Messages\n"
     "  --module FILE       the add-in library (default: libChasewell.so beside the program)\n"
+    "  --sendmail CMD      deliver sent messages through CMD, a sendmail program such as\n"
+    "                      \"msmtp -t\" or \"/usr/sbin/sendmail -t -oi\"; remembered until\n"
+    "                      changed (--sendmail \"\" forgets it). The recipients are named\n"
+    "                      on its command line and the message goes to its standard\n"
+    "                      input without its Bcc line. Without one, sent messages are\n"
+    "                      only filed in Sent Items\n"
     "  --print             print what the add-in loaded and added, then stop\n"
     "  --script FILE       perform the actions in FILE with a simulated clock, then stop;\n"
     "                      settings are kept in the data folder; exits 1 at the first\n"
@@ -102,7 +110,8 @@ std::optional<ProgramOptions> ParseArguments(const QStringList& arguments, QStri
     ProgramOptions options;
     options.dataFolder = HxGlobal::DefaultDataFolder();
     options.modulePath = QCoreApplication::applicationDirPath() + "/libChasewell.so";
-    const QStringList withValue{"--data-folder", "--module", "--maildir", "--script"};
+    const QStringList withValue{"--data-folder", "--module", "--maildir", "--script",
+                                "--sendmail"};
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
@@ -120,6 +129,8 @@ std::optional<ProgramOptions> ParseArguments(const QStringList& arguments, QStri
                 options.modulePath = value;
             else if (argument == "--maildir")
                 options.maildir = QDir(value).absolutePath();
+            else if (argument == "--sendmail")
+                options.sendmail = value;
             else
                 options.script = value;
         } else {
@@ -158,6 +169,17 @@ int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err) {
         env.settings = &settings;
     }
     platform::ScopedEnv scope(env);
+    // The program's own settings; a script keeps them in its data folder.
+    ProgramSettings programSettings(scripted ? options.dataFolder : QString());
+    if (options.sendmail) {
+        try {
+            programSettings.setSendmailCommand(*options.sendmail);
+        } catch (const platform::RuntimeError& error) {
+            err << "Cannot remember the sendmail command in " << programSettings.FilePath() << ": "
+                << error.description() << '\n';
+            return 1;
+        }
+    }
 
     // Opens the mailbox, loads the add-in and starts it; no object, having
     // said why, when it cannot.
@@ -179,6 +201,7 @@ int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err) {
             err << loadError.what() << '\n';
             return nullptr;
         }
+        client->UseSendmail(programSettings.SendmailCommand());
         client->Start(module, !options.print);
         return client;
     };

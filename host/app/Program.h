@@ -18,6 +18,9 @@ struct ProgramOptions {
     QString maildir;
     // A script to perform instead of waiting for a user (see ScriptRunner).
     QString script;
+    // A sendmail command to deliver through from now on (remembered in the
+    // program's settings; empty forgets it); none given: the one remembered.
+    std::optional<QString> sendmail;
 };
 
 // Reads the command line. On --help or an error, fills message (the usage,

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -17,7 +16,9 @@
 #include "host/app/ComposeWindow.h"
 #include "host/app/MailClient.h"
 #include "host/app/MainWindow.h"
+#include "host/app/MessageView.h"
 #include "host/app/MessageWindow.h"
+#include "host/app/SafeTextBrowser.h"
 #include "host/engine/ModuleLoader.h"
 #include "host/engine/Registration.h"
 #include "host/mailhelper/QxMAPIUtils.h"
@@ -66,9 +67,10 @@ protected:
     MainWindow& Main() { return *client.Main(); }
     std::shared_ptr<HostFolder> Folder(qint32 type) { return client.Model()->DefaultFolder(type); }
     QAction* Toolbar(const QString& caption) {
-        for (QAction* action : Main().toolBar()->actions())
-            if (action->text() == caption)
-                return action;
+        for (QToolBar* bar : {Main().addinToolBar(), Main().toolBar()})
+            for (QAction* action : bar->actions())
+                if (action->text() == caption)
+                    return action;
         return nullptr;
     }
     void ClickFolder(const QString& name) {
@@ -122,7 +124,8 @@ TEST_F(MailClientTest, TheAddInsExplorerCommandsAreToolbarButtonsThatFollowTheir
 
 TEST_F(MailClientTest, TheListShowsTheFolderSortsDatesByValueAndSelectionReachesTheExplorer) {
     ClickFolder("Sent Items");
-    EXPECT_EQ(Main().messageModel()->horizontalHeaderItem(MainWindow::ColumnFromTo)->text(), "To");
+    EXPECT_EQ(Main().messageList()->model()->headerData(MainWindow::ColumnFromTo, Qt::Horizontal),
+              "To");
     // The sample's sent messages are 3, 2 and 1 days old; newest first.
     EXPECT_EQ(Column(MainWindow::ColumnSubject),
               (QStringList{"Team offsite", "Budget 2025", "Quarterly figures"}));
@@ -136,12 +139,6 @@ TEST_F(MailClientTest, TheListShowsTheFolderSortsDatesByValueAndSelectionReaches
     client.Model()->Deliver(Folder(client::olFolderSentMail), old);
     Main().messageList()->sortByColumn(MainWindow::ColumnDate, Qt::AscendingOrder);
     EXPECT_EQ(Column(MainWindow::ColumnSubject).first(), "Older");
-    EXPECT_EQ(Main()
-                  .messageModel()
-                  ->item(0, MainWindow::ColumnDate)
-                  ->data(MainWindow::kSortRole)
-                  .typeId(),
-              QMetaType::QDateTime);
 
     Main().SelectSubjects({"Budget 2025", "Team offsite"});
     QStringList selected;
@@ -157,8 +154,7 @@ TEST_F(MailClientTest, TheReadingPaneSaysWhenAMessagesHeaderWasShortened) {
     shortened->setReadingNotice("Parts of this header were shortened.");
     client.Model()->Deliver(Folder(client::olFolderInbox), shortened);
     Main().SelectSubjects({"Too long"});
-    EXPECT_TRUE(
-        Main().readingPane()->toPlainText().contains("Parts of this header were shortened."));
+    EXPECT_EQ(Main().readingPane()->notice()->text(), "Parts of this header were shortened.");
     EXPECT_EQ(Column(MainWindow::ColumnSubject).count("Too long"), 1) << "and it is listed";
 }
 
