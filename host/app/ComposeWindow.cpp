@@ -104,8 +104,8 @@ ComposeWindow::ComposeWindow(MailClient& client, std::shared_ptr<HostInspector> 
     send->setObjectName("actSend");
     // The mail client's own send shortcut; the add-in's send command presses
     // it on this window.
-    send->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return),
-                        QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    send->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
     connect(send, &QAction::triggered, this, [this] { Send(); });
     QAction* save = message->addAction(QStringLiteral("Save &Draft"));
     save->setObjectName("actSaveDraft");
@@ -246,12 +246,14 @@ bool ComposeWindow::SaveDraft() {
     try {
         m_client.Model()->Save(m_item);
     } catch (const platform::RuntimeError& error) {
-        statusBar()->showMessage(QStringLiteral("The draft could not be saved: %1").arg(error.description()));
+        statusBar()->showMessage(
+            QStringLiteral("The draft could not be saved: %1").arg(error.description()));
         return false;
     }
     m_saved = Current();
-    statusBar()->showMessage(QStringLiteral("Saved in %1.").arg(
-        m_item->Folder() ? m_item->Folder()->Name() : QStringLiteral("Drafts")));
+    statusBar()->showMessage(
+        QStringLiteral("Saved in %1.")
+            .arg(m_item->Folder() ? m_item->Folder()->Name() : QStringLiteral("Drafts")));
     return true;
 }
 

@@ -6,11 +6,11 @@
 #include <memory>
 #include <vector>
 
+#include "host/app/SendmailTransport.h"
 #include "host/engine/EngineLog.h"
 #include "host/engine/HxEngine.h"
 #include "host/engine/HxGlobal.h"
 #include "host/mail/MailModel.h"
-#include "host/app/SendmailTransport.h"
 #include "host/maildir/MaildirMailbox.h"
 
 namespace host::app {

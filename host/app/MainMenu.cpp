@@ -46,8 +46,8 @@ void AddMainMenu(MainWindow& window) {
 
     QMenu* message = bar->addMenu(QStringLiteral("&Message"));
     message->setObjectName(QStringLiteral("mnuMessage"));
-    for (const char* name : {"actNewMessage", "actOpen", "actSendAgain",
-                             "actSaveAttachmentOfMessage"})
+    for (const char* name :
+         {"actNewMessage", "actOpen", "actSendAgain", "actSaveAttachmentOfMessage"})
         message->addAction(window.Command(QString::fromLatin1(name)));
     message->addSeparator();
     message->addAction(window.Command(QStringLiteral("actReplyArrives")));

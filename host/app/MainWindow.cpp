@@ -134,9 +134,9 @@ MainWindow::MainWindow(MailClient& client, std::shared_ptr<HostExplorer> explore
     auto* again = NewCommand("actSendAgain", QStringLiteral("Send &Again"), Qt::Key_F9,
                              QStringLiteral("Send the selected messages of the Outbox again"));
     connect(again, &QAction::triggered, this, &MainWindow::SendAgain);
-    auto* save =
-        NewCommand("actSaveAttachmentOfMessage", QStringLiteral("Save &Attachment..."),
-                   QKeySequence::Save, QStringLiteral("Save the attachment chosen in the reading pane"));
+    auto* save = NewCommand("actSaveAttachmentOfMessage", QStringLiteral("Save &Attachment..."),
+                            QKeySequence::Save,
+                            QStringLiteral("Save the attachment chosen in the reading pane"));
     connect(save, &QAction::triggered, this, [this] {
         if (!m_reading->Shown() || m_reading->Listed().empty()) {
             statusBar()->showMessage(QStringLiteral("The message shown has no attachments."));
@@ -177,9 +177,8 @@ QAction* MainWindow::NewCommand(const QString& name, const QString& text, const 
     action->setShortcut(key);
     // The tooltip names the key, as the menu does.
     const QString plain = QString(text).remove('&');
-    action->setToolTip(
-        (tip.isEmpty() ? plain : tip) +
-        QStringLiteral(" (%1)").arg(key.toString(QKeySequence::NativeText)));
+    action->setToolTip((tip.isEmpty() ? plain : tip) +
+                       QStringLiteral(" (%1)").arg(key.toString(QKeySequence::NativeText)));
     return action;
 }
 
@@ -311,8 +310,9 @@ void MainWindow::SelectionChanged() {
     const auto mails = SelectedMails();
     std::vector<platform::ObjectRef> items(mails.begin(), mails.end());
     m_explorer->setSelection(items);
-    const bool outbox = m_explorer->Folder() &&
-                        m_explorer->Folder() == m_client.Model()->DefaultFolder(client::olFolderOutbox);
+    const bool outbox =
+        m_explorer->Folder() &&
+        m_explorer->Folder() == m_client.Model()->DefaultFolder(client::olFolderOutbox);
     if (QAction* again = Command("actSendAgain"))
         again->setEnabled(outbox && !mails.empty());
     if (QAction* open = Command("actOpen"))
@@ -328,7 +328,8 @@ void MainWindow::SendAgain() {
     for (const auto& mail : SelectedMails()) {
         QString error;
         if (!m_client.Send(mail, error))
-            ShowProblem(QStringLiteral("The message \"%1\" was not sent: %2").arg(mail->Subject(), error));
+            ShowProblem(
+                QStringLiteral("The message \"%1\" was not sent: %2").arg(mail->Subject(), error));
     }
 }
 
@@ -357,8 +358,8 @@ void MainWindow::AddCommand(const CommandRecord& command) {
     }
     // The window never gets narrower than the add-in's buttons: a toolbar
     // would put the ones that do not fit into its overflow menu.
-    setMinimumWidth(std::max(kMinimumWidth, m_addinBar->sizeHint().width() +
-                                                 m_toolBar->minimumSizeHint().width() + 16));
+    setMinimumWidth(std::max(
+        kMinimumWidth, m_addinBar->sizeHint().width() + m_toolBar->minimumSizeHint().width() + 16));
 }
 
 void MainWindow::ReplyArrives() {

@@ -110,8 +110,7 @@ std::optional<ProgramOptions> ParseArguments(const QStringList& arguments, QStri
     ProgramOptions options;
     options.dataFolder = HxGlobal::DefaultDataFolder();
     options.modulePath = QCoreApplication::applicationDirPath() + "/libChasewell.so";
-    const QStringList withValue{"--data-folder", "--module", "--maildir", "--script",
-                                "--sendmail"};
+    const QStringList withValue{"--data-folder", "--module", "--maildir", "--script", "--sendmail"};
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         const bool hasValue = i + 1 < arguments.size();

@@ -89,18 +89,21 @@ private:
     void Finished(int exitCode, QProcess::ExitStatus status) {
         m_error += m_process.readAllStandardError().left(kMaxErrorBytes - m_error.size());
         const QString said = QString::fromLocal8Bit(m_error).trimmed();
-        const QString saying = said.isEmpty() ? QStringLiteral(" and said nothing.")
-                                              : QStringLiteral(": ") + said;
+        const QString saying =
+            said.isEmpty() ? QStringLiteral(" and said nothing.") : QStringLiteral(": ") + said;
         if (m_timedOut)
             Finish(QStringLiteral("The command \"%1\" did not finish within %2 seconds and was "
                                   "stopped.")
                        .arg(m_command)
                        .arg(m_timeLimitMs / 1000));
         else if (status == QProcess::CrashExit)
-            Finish(QStringLiteral("The command \"%1\" was stopped before it finished") .arg(m_command) +
-                   saying);
+            Finish(
+                QStringLiteral("The command \"%1\" was stopped before it finished").arg(m_command) +
+                saying);
         else if (exitCode != 0)
-            Finish(QStringLiteral("The command \"%1\" ended with exit code %2").arg(m_command).arg(exitCode) +
+            Finish(QStringLiteral("The command \"%1\" ended with exit code %2")
+                       .arg(m_command)
+                       .arg(exitCode) +
                    saying);
         else if (m_writeFailed)
             Finish(QStringLiteral("The command \"%1\" ended before it read the whole message.")
@@ -122,8 +125,7 @@ private:
 
 }  // namespace
 
-SendmailTransport::SendmailTransport(QString command, Resolver resolveDirectory,
-                                     qint32 timeLimitMs)
+SendmailTransport::SendmailTransport(QString command, Resolver resolveDirectory, qint32 timeLimitMs)
     : m_command(std::move(command)),
       m_resolve(std::move(resolveDirectory)),
       m_timeLimitMs(timeLimitMs),
@@ -135,8 +137,49 @@ int SendmailTransport::Running() const {
     return static_cast<int>(m_running->children().size());
 }
 
+QStringList SendmailTransport::SplitCommand(const QString& command) {
+    QStringList words;
+    QString word;
+    bool inWord = false;
+    QChar quote;
+    for (qsizetype i = 0; i < command.size(); ++i) {
+        const QChar c = command[i];
+        if (quote == u'\'') {
+            if (c == u'\'')
+                quote = QChar();
+            else
+                word += c;
+        } else if (quote == u'"') {
+            if (c == u'"')
+                quote = QChar();
+            else if (c == u'\\' && i + 1 < command.size() &&
+                     QStringLiteral("\"\\$`").contains(command[i + 1]))
+                word += command[++i];
+            else
+                word += c;
+        } else if (c == u'\'' || c == u'"') {
+            quote = c;
+            inWord = true;
+        } else if (c == u'\\' && i + 1 < command.size()) {
+            word += command[++i];
+            inWord = true;
+        } else if (c.isSpace()) {
+            if (inWord)
+                words << word;
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord)
+        words << word;
+    return words;
+}
+
 QStringList SendmailTransport::CommandLine(const QString& command, const QStringList& recipients) {
-    QStringList words = QProcess::splitCommand(command);
+    QStringList words = SplitCommand(command);
     if (words.isEmpty())
         return words;
     bool ignoreDots = false;
@@ -165,8 +208,9 @@ bool SendmailTransport::EnvelopeRecipients(const HostMailItem& message, const Re
         if (entry && entry->Type() == kExchangeAddressType)
             address = resolve ? resolve(address).trimmed() : QString();
         if (address.isEmpty() || !address.contains('@')) {
-            failure = QStringLiteral("The recipient \"%1\" has no Internet address mail could be "
-                                     "sent to.")
+            failure = QStringLiteral(
+                          "The recipient \"%1\" has no Internet address mail could be "
+                          "sent to.")
                           .arg(recipient->Address());
             return false;
         }

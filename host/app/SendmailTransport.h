@@ -14,8 +14,8 @@ namespace host::app {
 // deliver: a command such as "msmtp -t" or "/usr/sbin/sendmail -t -oi" reads
 // the message on its standard input and hands it on.
 //
-// The command is split into words as a shell would split it (quotes keep
-// blanks) but is never run by a shell. The message goes to it without its
+// The command is split into words as a shell would split it (SplitCommand)
+// but is never run by a shell. The message goes to it without its
 // Bcc line, and every recipient (To, CC and BCC, directory addresses as the
 // directory resolves them) is named after its own arguments, following
 // "--" so that no address is ever read as an option. "-t" (read the
@@ -44,6 +44,12 @@ public:
     void Deliver(const std::shared_ptr<const HostMailItem>& message, Done done) override;
 
     const QString& Command() const { return m_command; }
+    // The words of a command as a POSIX shell splits them: blanks separate,
+    // '...' keeps everything, "..." keeps all but \" \\ \$ \` (the
+    // character after the backslash), and a backslash outside quotes keeps
+    // the next character. Nothing else of a shell applies: no variables, no
+    // globbing, no redirection.
+    static QStringList SplitCommand(const QString& command);
     // The words run for a message to these recipients: the program first.
     // Empty when the command holds no program.
     static QStringList CommandLine(const QString& command, const QStringList& recipients);
