@@ -2,8 +2,9 @@
 # Sourced by run.sh and test.sh.
 chasewell_packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
     pkgconf libgmime-3.0-dev)
-# Only the tests need these: clang and its runtime for the fuzz targets.
-chasewell_test_packages=(clang libclang-rt-14-dev)
+# Only the tests need these: clang and its runtime for the fuzz targets; a
+# sendmail client and a local SMTP server for the delivery tests.
+chasewell_test_packages=(clang libclang-rt-14-dev msmtp python3-aiosmtpd)
 
 # chasewell_ensure_packages [PACKAGE...]: the build's packages and the ones named.
 chasewell_ensure_packages() {

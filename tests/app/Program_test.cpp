@@ -6,6 +6,7 @@
 #include <QProcess>
 
 #include "host/app/Program.h"
+#include "host/app/ProgramSettings.h"
 #include "tests/support/FakeEnv.h"
 
 namespace {
@@ -123,6 +124,46 @@ TEST_F(ProgramTest, ArgumentsAreCheckedWithUsage) {
     result = RunWith({"--data-folder"});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(result.err.startsWith("--data-folder needs a value."));
+}
+
+TEST_F(ProgramTest, TheSendmailCommandIsRememberedInTheProgramsOwnSettingsUntilChanged) {
+    // The user's configuration folder, for this test only.
+    struct ConfigHome {
+        const bool had = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+        const QByteArray previous = qgetenv("XDG_CONFIG_HOME");
+        explicit ConfigHome(const QString& path) { qputenv("XDG_CONFIG_HOME", path.toUtf8()); }
+        ~ConfigHome() {
+            if (had)
+                qputenv("XDG_CONFIG_HOME", previous);
+            else
+                qunsetenv("XDG_CONFIG_HOME");
+        }
+    } home(folder.File("config"));
+    QDir().mkpath(folder.File("config"));
+    host::app::ProgramSettings user;
+    EXPECT_EQ(user.FilePath(), folder.File("config/ChasewellMail.ini"));
+    EXPECT_EQ(RunWith({"--print", "--data-folder", folder.Path(), "--sendmail",
+                       "msmtp -C '/home/me/my rc' -t"})
+                  .exitCode,
+              0);
+    EXPECT_EQ(user.SendmailCommand(), "msmtp -C '/home/me/my rc' -t");
+    // Not the add-in's settings file.
+    EXPECT_FALSE(QFile::exists(folder.File("config/TandrelSoftware.ini")));
+    EXPECT_EQ(RunWith({"--print", "--data-folder", folder.Path()}).exitCode, 0);
+    EXPECT_EQ(user.SendmailCommand(), "msmtp -C '/home/me/my rc' -t") << "kept";
+    EXPECT_EQ(RunWith({"--print", "--data-folder", folder.Path(), "--sendmail", ""}).exitCode, 0);
+    EXPECT_EQ(user.SendmailCommand(), "") << "forgotten";
+    // A script keeps its settings in its data folder.
+    QFile script(folder.File("empty.script"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.close();
+    EXPECT_EQ(RunWith({"--data-folder", folder.Path(), "--sendmail", "msmtp -t", "--script",
+                       folder.File("empty.script")})
+                  .exitCode,
+              0);
+    EXPECT_EQ(host::app::ProgramSettings(folder.Path()).SendmailCommand(), "msmtp -t");
+    EXPECT_EQ(user.SendmailCommand(), "");
+    EXPECT_TRUE(RunWith({"--help"}).err.contains("--sendmail CMD"));
 }
 
 int FilesIn(const QString& dir) {
