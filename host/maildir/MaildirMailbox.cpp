@@ -1,13 +1,15 @@
 #include "host/maildir/MaildirMailbox.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QRegularExpression>
 #include <QUuid>
 #include <algorithm>
+#include <cerrno>
 #include <stdexcept>
 
 #include "host/maildir/MessageFile.h"
@@ -45,19 +47,28 @@ bool MakeMaildir(const QString& dir) {
 constexpr qint64 kMaxHeaderReadBytes = 64 * 1024 * 1024;
 
 // The start of a file up to the end of its header (or all of a file that
-// has no body).
-QByteArray ReadHeaderBytes(QFile& file) {
+// has no body); empty when it cannot be read. Read with the system's calls:
+// a folder of a hundred thousand files is read at start, and a QFile for
+// each cost more than the reading.
+QByteArray ReadHeaderBytes(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return QByteArray();
+    // Most files are read whole by the first read, into a buffer that is
+    // not made afresh for each of thousands of files.
+    static char buffer[16 * 1024];
     QByteArray bytes;
-    qint64 chunk = 16 * 1024;
-    while (bytes.size() < kMaxHeaderReadBytes) {
-        const QByteArray more = file.read(chunk);
-        if (more.isEmpty())
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
             break;
-        bytes += more;
-        if (HeaderEnd(bytes) < bytes.size())
+        bytes.append(buffer, got);
+        if (HeaderEnd(bytes) < bytes.size() || bytes.size() >= kMaxHeaderReadBytes)
             break;
-        chunk *= 2;
     }
+    ::close(fd);
     return bytes;
 }
 
@@ -67,13 +78,33 @@ QByteArray ReadHeaderBytes(QFile& file) {
 QString CurrentPath(const QString& path);
 
 // The message files of a Maildir, new/ then cur/, each by name. Names
-// beginning with "." are not messages (editors' and tools' own files).
+// beginning with "." are not messages (editors' and tools' own files). The
+// directory is read as it is, without a look at each file, which a folder
+// of a hundred thousand messages would wait for.
 QStringList MessageFiles(const QString& dir) {
     QStringList files;
     for (const QString& sub : {kNew, kCur}) {
-        QDir d(dir + '/' + sub);
-        const QStringList names = d.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
-        for (const QString& name : names) files << d.filePath(name);
+        const QString path = dir + '/' + sub;
+        DIR* listing = ::opendir(QFile::encodeName(path).constData());
+        if (!listing)
+            continue;
+        QStringList names;
+        while (const dirent* entry = ::readdir(listing)) {
+            if (entry->d_name[0] == '.')
+                continue;
+            const QString name = QFile::decodeName(entry->d_name);
+            // Files only (a link to one too); the file system may not say.
+            if (entry->d_type != DT_REG &&
+                !(entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK))
+                continue;
+            if (entry->d_type != DT_REG && !QFileInfo(path + '/' + name).isFile())
+                continue;
+            names << name;
+        }
+        ::closedir(listing);
+        names.sort();
+        files.reserve(files.size() + names.size());
+        for (const QString& name : names) files << path + '/' + name;
     }
     return files;
 }
@@ -118,10 +149,15 @@ MaildirMailbox::~MaildirMailbox() {
 }
 
 QString MaildirMailbox::EntryIdForFileName(const QString& fileName) {
-    const QString unique = fileName.section(':', 0, 0);
-    static const QRegularExpression ownId(QStringLiteral("^[0-9A-F]{16,}$"));
-    if (ownId.match(unique).hasMatch())
-        return unique;
+    const qsizetype colon = fileName.indexOf(':');
+    const QStringView unique =
+        colon < 0 ? QStringView(fileName) : QStringView(fileName).first(colon);
+    // An id this program gave: sixteen or more upper-case hexadecimal digits.
+    const bool own = unique.size() >= 16 && std::all_of(unique.begin(), unique.end(), [](QChar c) {
+                         return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F');
+                     });
+    if (own)
+        return unique.toString();
     return QStringLiteral("00000000") + QString::fromLatin1(unique.toUtf8().toHex().toUpper());
 }
 
@@ -243,17 +279,14 @@ QString MaildirMailbox::FileOf(const QString& entryId) const {
 
 std::shared_ptr<HostMailItem> MaildirMailbox::ReadFile(const QString& path) const {
     auto item = m_model->NewMailItem();
-    QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = ReadHeaderBytes(file);
+    const QByteArray bytes = ReadHeaderBytes(path);
     // Only the header is read now: a folder lists thousands of messages
     // and only the ones opened need their bodies.
     const ReadResult result = ReadMessageHeader(bytes, *item, QFileInfo(path).fileName());
     if (result.readable)
         item->setContentLoader([path] { return ContentOf(path); });
     if (!result.hasDate)
-        item->setSentOn(platform::ToWallClock(file.fileTime(QFileDevice::FileModificationTime)));
+        item->setSentOn(platform::ToWallClock(QFileInfo(path).lastModified()));
     return item;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QTimeZone>
 #include <algorithm>
+#include <optional>
 
 #include "platform/Clock.h"
 #include "platform/Env.h"
@@ -107,6 +108,9 @@ GMimeMessage* ParseMessage(const QByteArray& bytes) {
 // One pass over the header.
 QByteArray CapHeader(const QByteArray& header, bool& shortened) {
     shortened = false;
+    // A header shorter than one field may be holds nothing to cut.
+    if (header.size() <= kMaxHeaderFieldBytes)
+        return header;
     const QByteArrayView all(header);
     const qsizetype headerEnd = all.size();
     QByteArray out;
@@ -163,47 +167,264 @@ ReadResult ReadMessage(const QByteArray& bytes, HostMailItem& item, const QStrin
     return result;
 }
 
+namespace {
+
+// A header field's value as GMime takes it: folding undone, blanks around
+// it dropped. NUL-terminated, for GMime's functions.
+QByteArray Unfolded(QByteArrayView raw) {
+    const QByteArrayView trimmed = raw.trimmed();
+    if (!trimmed.contains('\n') && !trimmed.contains('\r'))
+        return trimmed.toByteArray();
+    QByteArray value;
+    value.reserve(raw.size());
+    for (const char c : raw)
+        if (c != '\r' && c != '\n')
+            value += c;
+    return value.trimmed();
+}
+
+// The fields the list and the add-in need, as they stand in the header:
+// the later of two Subject, Date or Message-ID fields wins and address
+// fields add up, as GMime reads a message.
+struct HeaderFields {
+    QByteArray subject, date, messageId;
+    std::vector<QByteArray> from, to, cc, bcc, directory;
+    bool any = false;
+};
+
+HeaderFields FieldsOf(QByteArrayView header) {
+    HeaderFields fields;
+    qsizetype start = 0;
+    while (start < header.size()) {
+        // A field runs on over the lines that start with a blank.
+        qsizetype end = start;
+        for (;;) {
+            const qsizetype lineEnd = header.indexOf('\n', end);
+            end = lineEnd < 0 ? header.size() : lineEnd + 1;
+            if (end >= header.size() || (header[end] != ' ' && header[end] != '\t'))
+                break;
+        }
+        const QByteArrayView field = header.sliced(start, end - start);
+        start = end;
+        const qsizetype colon = field.indexOf(':');
+        if (colon <= 0)
+            continue;
+        const QByteArrayView name = field.first(colon).trimmed();
+        const QByteArrayView raw = field.sliced(colon + 1);
+        fields.any = true;
+        const auto is = [&](const char* wanted) {
+            return name.compare(QByteArrayView(wanted), Qt::CaseInsensitive) == 0;
+        };
+        if (is("Subject"))
+            fields.subject = Unfolded(raw);
+        else if (is("Date"))
+            fields.date = Unfolded(raw);
+        else if (is("Message-ID"))
+            fields.messageId = Unfolded(raw);
+        else if (is("From"))
+            fields.from.push_back(Unfolded(raw));
+        else if (is("To"))
+            fields.to.push_back(Unfolded(raw));
+        else if (is("Cc"))
+            fields.cc.push_back(Unfolded(raw));
+        else if (is("Bcc"))
+            fields.bcc.push_back(Unfolded(raw));
+        else if (is(kDirectoryRecipientHeader))
+            fields.directory.push_back(Unfolded(raw));
+    }
+    return fields;
+}
+
+// The addresses of a list written the plain way most lists are
+// ("a@x.org, Pat Jones <pat@y.org>"), read without GMime's full parser;
+// false for anything else (quotes, comments, groups, encoded words, 8-bit
+// text, escapes), which GMime reads.
+bool PlainAddresses(QByteArrayView value, QList<QByteArrayView>& addresses) {
+    for (const char c : value)
+        if ((c & 0x80) || c == '"' || c == '(' || c == ')' || c == ':' || c == ';' || c == '\\' ||
+            c == '[' || c == ']')
+            return false;
+    if (value.contains("=?"))
+        return false;
+    for (qsizetype start = 0; start <= value.size();) {
+        qsizetype comma = value.indexOf(',', start);
+        if (comma < 0)
+            comma = value.size();
+        const QByteArrayView part = value.sliced(start, comma - start).trimmed();
+        start = comma + 1;
+        if (part.isEmpty())
+            continue;
+        const qsizetype open = part.indexOf('<');
+        if (open < 0) {
+            if (part.contains(' ') || part.contains('\t') || part.contains('>'))
+                return false;
+            addresses << part;
+            continue;
+        }
+        if (!part.endsWith('>') || part.indexOf('<', open + 1) >= 0 ||
+            part.first(part.size() - 1).contains('>'))
+            return false;
+        const QByteArrayView address = part.sliced(open + 1, part.size() - open - 2).trimmed();
+        if (address.isEmpty() || address.contains(' '))
+            return false;
+        addresses << address;
+    }
+    return true;
+}
+
+// Adds the mailboxes of address fields; false when some were left out.
+bool AddAddressFields(const std::vector<QByteArray>& values, qint32 type,
+                      HostRecipients& recipients) {
+    for (const QByteArray& value : values) {
+        QList<QByteArrayView> plain;
+        if (PlainAddresses(value, plain)) {
+            for (const QByteArrayView address : plain) {
+                if (recipients.Count() >= kMaxRecipients)
+                    return false;
+                recipients.AddRecipient(type, QString::fromLatin1(address));
+            }
+            continue;
+        }
+        InternetAddressList* list = internet_address_list_parse(nullptr, value.constData());
+        const bool all = AddAddresses(list, type, recipients);
+        if (list)
+            g_object_unref(list);
+        if (!all)
+            return false;
+    }
+    return true;
+}
+
+// Text that needs no decoding: printable ASCII without encoded words.
+bool IsPlainText(QByteArrayView text) {
+    for (const char c : text)
+        if (c < 0x20 || c > 0x7e)
+            return false;
+    return !text.contains("=?");
+}
+
+// A date written as RFC 5322 has it ("Tue, 5 Mar 2024 08:00:00 +0100"),
+// read directly; nothing for any other form, which GMime reads.
+std::optional<QDateTime> PlainDate(QByteArrayView text) {
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    QList<QByteArrayView> words;
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = text.indexOf(' ', start);
+        if (end < 0)
+            end = text.size();
+        if (end > start)
+            words << text.sliced(start, end - start);
+        start = end + 1;
+    }
+    if (!words.isEmpty() && words.front().endsWith(','))
+        words.removeFirst();
+    if (words.size() != 5)
+        return std::nullopt;
+    const auto number = [](QByteArrayView digits, int& value) {
+        if (digits.isEmpty() || digits.size() > 4)
+            return false;
+        value = 0;
+        for (const char c : digits) {
+            if (c < '0' || c > '9')
+                return false;
+            value = value * 10 + (c - '0');
+        }
+        return true;
+    };
+    int day = 0, year = 0, month = 0;
+    for (int i = 0; i < 12; ++i)
+        if (words[1] == QByteArrayView(months[i]))
+            month = i + 1;
+    if (!number(words[0], day) || month == 0 || words[2].size() != 4 || !number(words[2], year))
+        return std::nullopt;
+    const QByteArrayView clock = words[3];
+    int hour = 0, minute = 0, second = 0;
+    if ((clock.size() != 5 && clock.size() != 8) || clock[2] != ':' ||
+        !number(clock.first(2), hour) || !number(clock.sliced(3, 2), minute) ||
+        (clock.size() == 8 && (clock[5] != ':' || !number(clock.sliced(6), second))))
+        return std::nullopt;
+    const QByteArrayView zone = words[4];
+    int offset = 0;
+    if (zone.size() != 5 || (zone[0] != '+' && zone[0] != '-') || !number(zone.sliced(1), offset))
+        return std::nullopt;
+    const int offsetSeconds = ((offset / 100) * 60 + offset % 100) * 60 * (zone[0] == '-' ? -1 : 1);
+    const QDate date(year, month, day);
+    const QTime time(hour, minute, second == 60 ? 59 : second);
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    const QDateTime utc = QDateTime(date, time, Qt::UTC).addSecs(-offsetSeconds);
+    return platform::ToWallClock(utc);
+}
+
+}  // namespace
+
 ReadResult ReadMessageHeader(const QByteArray& original, HostMailItem& item,
                              const QString& fileName) {
     InitGMime();
     ReadResult result;
     bool shortened = false;
     const QByteArray headerBlock = CapHeader(original.left(HeaderEnd(original)), shortened);
-    if (headerBlock.isEmpty() && !original.trimmed().isEmpty()) {
-        // A body without a header: a message that says nothing about itself.
-        result.hasDate = false;
-        return result;
-    }
-    // Only the header is parsed: the body is read when it is asked for.
-    Ref<GMimeMessage> message(ParseMessage(headerBlock + "\n"));
-    if (!message.p) {
+    if (original.trimmed().isEmpty()) {
         result.readable = false;
         result.hasDate = false;
         MakeUnreadable(item, fileName);
         return result;
     }
+    // The fields are taken out of the header directly and only they are
+    // decoded (with GMime's decoders): a folder of many thousands is read
+    // this way at start, and building a whole message object for each
+    // took most of that time.
+    const HeaderFields fields = FieldsOf(headerBlock);
+    if (!fields.any) {
+        // A body without a header: a message that says nothing about itself.
+        result.hasDate = false;
+        return result;
+    }
 
     item.setTransportMessageHeaders(headerBlock);
-    item.setSubject(FromUtf8(g_mime_message_get_subject(message.p)));
-    item.setMessageId(FromUtf8(g_mime_message_get_message_id(message.p)));
-    const QString from = FirstAddress(g_mime_message_get_from(message.p));
-    if (!from.isEmpty())
-        item.setSender(HostAddressEntry::ForAddress(from));
+    if (IsPlainText(fields.subject)) {
+        item.setSubject(QString::fromLatin1(fields.subject));
+    } else {
+        char* subject = g_mime_utils_header_decode_text(nullptr, fields.subject.constData());
+        item.setSubject(FromUtf8(subject));
+        g_free(subject);
+    }
+    const QByteArrayView id = fields.messageId;
+    if (id.size() > 2 && id.startsWith('<') && id.endsWith('>') && IsPlainText(id) &&
+        !id.contains(' ') && id.indexOf('<', 1) < 0) {
+        item.setMessageId(QString::fromLatin1(id.sliced(1, id.size() - 2)));
+    } else if (!id.isEmpty()) {
+        char* decoded = g_mime_utils_decode_message_id(fields.messageId.constData());
+        item.setMessageId(FromUtf8(decoded));
+        g_free(decoded);
+    }
+    for (const QByteArray& value : fields.from) {
+        QList<QByteArrayView> plain;
+        if (PlainAddresses(value, plain)) {
+            if (plain.isEmpty())
+                continue;
+            item.setSender(HostAddressEntry::ForAddress(QString::fromLatin1(plain.front())));
+            break;
+        }
+        InternetAddressList* list = internet_address_list_parse(nullptr, value.constData());
+        const QString from = FirstAddress(list);
+        if (list)
+            g_object_unref(list);
+        if (!from.isEmpty()) {
+            item.setSender(HostAddressEntry::ForAddress(from));
+            break;
+        }
+    }
 
     auto recipients = item.RecipientList();
-    const bool allRecipients =
-        AddAddresses(g_mime_message_get_to(message.p), client::olTo, *recipients) &&
-        AddAddresses(g_mime_message_get_cc(message.p), client::olCC, *recipients) &&
-        AddAddresses(g_mime_message_get_bcc(message.p), client::olBCC, *recipients);
+    const bool allRecipients = AddAddressFields(fields.to, client::olTo, *recipients) &&
+                               AddAddressFields(fields.cc, client::olCC, *recipients) &&
+                               AddAddressFields(fields.bcc, client::olBCC, *recipients);
     if (shortened || !allRecipients)
         item.setReadingNotice(kShortenedHeaderNotice);
-    GMimeHeaderList* headers = g_mime_object_get_header_list(GMIME_OBJECT(message.p));
-    const int headerCount = g_mime_header_list_get_count(headers);
-    for (int i = 0; i < headerCount; ++i) {
-        GMimeHeader* header = g_mime_header_list_get_header_at(headers, i);
-        if (g_ascii_strcasecmp(g_mime_header_get_name(header), kDirectoryRecipientHeader) != 0)
-            continue;
-        const QString value = FromUtf8(g_mime_header_get_value(header)).simplified();
+    for (const QByteArray& line : fields.directory) {
+        const QString value = QString::fromUtf8(line).simplified();
         const int space = value.indexOf(' ');
         if (space <= 0)
             continue;
@@ -221,10 +442,18 @@ ReadResult ReadMessageHeader(const QByteArray& original, HostMailItem& item,
         recipients->AddRecipient(type, address);
     }
 
-    if (GDateTime* date = g_mime_message_get_date(message.p))
+    if (auto plain = PlainDate(fields.date)) {
+        item.setSentOn(*plain);
+        return result;
+    }
+    GDateTime* date =
+        fields.date.isEmpty() ? nullptr : g_mime_utils_header_decode_date(fields.date.constData());
+    if (date) {
         item.setSentOn(FromGDateTime(date));
-    else
+        g_date_time_unref(date);
+    } else {
         result.hasDate = false;
+    }
     return result;
 }
 

@@ -108,6 +108,54 @@ TEST(MessageContent, WhatIsWrittenForTheWorldHasNoBccAndNoDirectoryAddresses) {
     EXPECT_EQ(back.Attachments()[0].data, mail.Attachments()[0].data);
 }
 
+// The header is read field by field, the common forms directly and every
+// other one by GMime's decoders; both give the same.
+TEST(MessageHeader, CommonAndUncommonFormsOfEachFieldReadAlike) {
+    TestEnv env;
+    const auto read = [](const QByteArray& header) {
+        auto mail = std::make_shared<HostMailItem>(std::weak_ptr<MailModel>());
+        const auto result = host::maildir::ReadMessageHeader(header + "\r\n", *mail, "test");
+        return std::make_pair(mail, result);
+    };
+    const auto utc = [](int day, int hour, int minute) {
+        return platform::ToWallClock(QDateTime(QDate(2024, 3, day), QTime(hour, minute), Qt::UTC));
+    };
+    const std::pair<QByteArray, QDateTime> dates[] = {
+        {"Tue, 5 Mar 2024 08:00:00 +0100", utc(5, 7, 0)},
+        {"5 Mar 2024 08:00 -0530", utc(5, 13, 30)},
+        {"Tue, 05 Mar 2024 08:00:00 +0000 (UTC)", utc(5, 8, 0)},
+        {"Tue, 5 Mar 24 08:00:00 GMT", utc(5, 8, 0)},
+        {"Tue,\r\n 5 Mar 2024 23:30:00 -0100", utc(6, 0, 30)},
+    };
+    for (const auto& [text, wanted] : dates) {
+        auto [mail, result] = read("Date: " + text);
+        EXPECT_TRUE(result.hasDate) << text.toStdString();
+        EXPECT_EQ(mail->SentOn(), wanted) << text.toStdString();
+    }
+    EXPECT_FALSE(read("Date: next Tuesday").second.hasDate);
+
+    const auto recipients = [&](const QByteArray& to) {
+        QStringList addresses;
+        auto list = read("To: " + to).first->RecipientList();
+        for (qint32 i = 1; i <= list->Count(); ++i) addresses << list->Item(i)->Address();
+        return addresses;
+    };
+    EXPECT_EQ(recipients("a@x.org, Pat Jones <pat@y.org>,, b@z.org"),
+              (QStringList{"a@x.org", "pat@y.org", "b@z.org"}));
+    EXPECT_EQ(recipients("\"Jones, Pat\" <pat@x.org>, (the boss) lee@x.org"),
+              (QStringList{"pat@x.org", "lee@x.org"}));
+    EXPECT_EQ(recipients("undisclosed-recipients:;"), QStringList());
+    EXPECT_EQ(recipients("<odd@x.org>"), QStringList{"odd@x.org"});
+    EXPECT_EQ(recipients("=?UTF-8?Q?J=C3=B6rg?= <joerg@x.de>"), QStringList{"joerg@x.de"});
+
+    EXPECT_EQ(read("Subject: Plain words  twice").first->Subject(), "Plain words  twice");
+    EXPECT_EQ(read("Subject: =?UTF-8?Q?Gr=C3=BC=C3=9Fe?= aus\r\n\tM\xfcnchen").first->Subject(),
+              QStringLiteral("Grüße aus\tMünchen"));
+    EXPECT_EQ(read("Message-ID: <m1.2024@x.org>").first->MessageId(), "m1.2024@x.org");
+    EXPECT_EQ(read("Message-ID: <m2@x.org> (sent twice)").first->MessageId(), "m2@x.org");
+    EXPECT_EQ(read("From: Pat <pat@x.org>").first->Sender()->Address(), "pat@x.org");
+}
+
 class LazyContentTest : public ::testing::Test {
 protected:
     QString Inbox() const { return folder.Path() + "Mail/Inbox/"; }
