@@ -79,6 +79,33 @@ TEST_F(MailClientTest, TheListShowsTheFolderSortsDatesByValueAndSelectionReaches
     EXPECT_EQ(selected, (QStringList{"Budget 2025", "Team offsite"}));
 }
 
+TEST_F(MailClientTest,
+       TextColumnsSortWithoutLetterCaseAndArrivalsTakeTheirPlaceKeepingTheSelection) {
+    ClickFolder("Inbox");
+    for (const char* subject : {"beta", "Alpha", "alpha", "Gamma"}) {
+        auto mail = client.Model()->NewMailItem();
+        mail->setSubject(QString::fromLatin1(subject));
+        mail->setSender(host::HostAddressEntry::ForAddress("x@example.com"));
+        client.Model()->Deliver(Folder(client::olFolderInbox), mail);
+    }
+    Main().messageList()->sortByColumn(MainWindow::ColumnSubject, Qt::AscendingOrder);
+    EXPECT_EQ(Column(MainWindow::ColumnSubject),
+              (QStringList{"Alpha", "alpha", "beta", "Gamma", "RE: Team offsite",
+                           "Welcome to your new mailbox"}));
+    Main().SelectSubjects({"beta"});
+    // A message that arrives goes to its place; the selection stays.
+    auto late = client.Model()->NewMailItem();
+    late->setSubject("Delta");
+    client.Model()->Deliver(Folder(client::olFolderInbox), late);
+    EXPECT_EQ(Column(MainWindow::ColumnSubject).indexOf("Delta"), 3);
+    ASSERT_EQ(Main().SelectedMails().size(), 1u);
+    EXPECT_EQ(Main().SelectedMails().front()->Subject(), "beta");
+    // One that leaves is gone from the list, and from the pane if shown.
+    client.Model()->Remove(Main().SelectedMails().front());
+    EXPECT_FALSE(Column(MainWindow::ColumnSubject).contains("beta"));
+    EXPECT_EQ(Main().readingPane()->Shown(), nullptr);
+}
+
 TEST_F(MailClientTest, TheReadingPaneSaysWhenAMessagesHeaderWasShortened) {
     auto shortened = client.Model()->NewMailItem();
     shortened->setSubject("Too long");
