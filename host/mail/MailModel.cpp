@@ -273,9 +273,12 @@ std::shared_ptr<HostMailItem> MailModel::Send(const std::shared_ptr<HostMailItem
 
     if (!item->Sender())
         item->setSender(HostAddressEntry::ForAddress(m_userAddress));
+    // A message sent again keeps its Message-ID, so that a recipient who
+    // got it from an attempt that only seemed to fail sees the same message.
+    if (item->MessageId().isEmpty())
+        item->setMessageId(NewMessageId(item));
     auto copy = item->Copy();
     copy->setSentOn(platform::Now());
-    copy->setMessageId(NewMessageId(item));
     if (!m_transport) {
         FileSentCopy(item, copy);
         return copy;

@@ -109,8 +109,9 @@ public:
     //   1. the send event (onItemSend); when it answers Cancel, nothing more
     //      happens and the result is no object;
     //   2. the message's sender becomes the user's address when it has none,
-    //      and a copy is made, stamped with platform::Now() as its send time
-    //      and a new Message-ID;
+    //      and its Message-ID a new one when it has none (a message sent
+    //      again keeps it); a copy is made, stamped with platform::Now() as
+    //      its send time;
     //   3. without a transport: the message is marked sent with that time,
     //      leaves its folder (a saved draft leaves Drafts), and the copy,
     //      with its own new entry id, is filed in the default Sent Items,

@@ -197,6 +197,7 @@ TEST_F(EngineAndModelTest, WithATransportTheMessageWaitsInTheOutboxUntilItIsDeli
     // Sent again, it is delivered: it leaves the Outbox and the copy comes
     // to Sent Items with the item-added event the module watches.
     auto second = model->Send(mail);
+    EXPECT_EQ(second->MessageId(), copy->MessageId()) << "the same message, sent again";
     module->calls.clear();
     transport->pending[1](QString());
     EXPECT_EQ(module->calls, QStringList{"HxItemEvent 1"});
