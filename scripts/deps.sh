@@ -4,8 +4,10 @@ chasewell_packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev
     pkgconf libgmime-3.0-dev libical-dev)
 # Only the tests need these: clang and its runtime for the fuzz targets; a
 # second iCalendar reader to read the exported calendar back; the validators
-# of the installed desktop entry and AppStream metadata.
-chasewell_test_packages=(clang libclang-rt-14-dev python3-icalendar desktop-file-utils appstream)
+# of the installed desktop entry and AppStream metadata; a sendmail client
+# and a local SMTP server for the delivery tests.
+chasewell_test_packages=(clang libclang-rt-14-dev python3-icalendar desktop-file-utils appstream
+    msmtp python3-aiosmtpd)
 
 # chasewell_ensure_packages [PACKAGE...]: the build's packages and the ones named.
 chasewell_ensure_packages() {

@@ -3,8 +3,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -14,7 +16,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "host/app/AttachmentFiles.h"
 #include "host/app/MailClient.h"
+#include "host/app/SafeTextBrowser.h"
 #include "platform/RuntimeError.h"
 
 namespace host::app {
@@ -35,7 +39,14 @@ QLineEdit* Field(const QString& name) {
     return field;
 }
 
+QString SendWithReminderText() {
+    return QStringLiteral("Send With Reminder");
+}
+
 }  // namespace
+
+const QString ComposeWindow::kCloseQuestion =
+    QStringLiteral("This message has not been sent. Do you want to keep it in Drafts?");
 
 QString CommandObjectName(const CommandRecord& command) {
     QString name = command.shortText;
@@ -57,6 +68,10 @@ ComposeWindow::ComposeWindow(MailClient& client, std::shared_ptr<HostInspector> 
     m_subject = Field("txtSubject");
     m_body = new QPlainTextEdit;
     m_body->setObjectName("txtBody");
+    m_attached = new QLabel;
+    m_attached->setObjectName("lblAttachments");
+    m_attached->setTextFormat(Qt::PlainText);
+    m_attached->setWordWrap(true);
     m_send = new QPushButton(QStringLiteral("&Send"));
     m_send->setObjectName("cmdSend");
     m_send->setToolTip(QStringLiteral("Send (Ctrl+Enter)"));
@@ -70,7 +85,7 @@ ComposeWindow::ComposeWindow(MailClient& client, std::shared_ptr<HostInspector> 
     form->addRow(QStringLiteral("&To:"), m_to);
     form->addRow(QStringLiteral("&CC:"), m_cc);
     form->addRow(QStringLiteral("&BCC:"), m_bcc);
-    form->addRow(QStringLiteral("Su&bject:"), m_subject);
+    form->addRow(QStringLiteral("S&ubject:"), m_subject);
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
     auto* top = new QHBoxLayout;
@@ -78,20 +93,31 @@ ComposeWindow::ComposeWindow(MailClient& client, std::shared_ptr<HostInspector> 
     top->addLayout(form, 1);
     layout->addLayout(top);
     layout->addWidget(m_body, 1);
+    layout->addWidget(m_attached);
     setCentralWidget(central);
 
     m_toolBar = addToolBar(QStringLiteral("Add-in"));
     m_toolBar->setObjectName("tbrCommands");
+    QMenu* message = menuBar()->addMenu(QStringLiteral("&Message"));
+    message->setObjectName("mnuMessage");
+    QAction* send = message->addAction(QStringLiteral("&Send"));
+    send->setObjectName("actSend");
+    // The mail client's own send shortcut; the add-in's send command presses
+    // it on this window.
+    send->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    connect(send, &QAction::triggered, this, [this] { Send(); });
+    QAction* save = message->addAction(QStringLiteral("Save &Draft"));
+    save->setObjectName("actSaveDraft");
+    save->setShortcut(QKeySequence::Save);
+    connect(save, &QAction::triggered, this, [this] { SaveDraft(); });
+    QAction* closing = message->addAction(QStringLiteral("&Close"));
+    closing->setObjectName("actClose");
+    closing->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    connect(closing, &QAction::triggered, this, &QWidget::close);
     m_actions = menuBar()->addMenu(QStringLiteral("&Actions"));
     m_actions->setObjectName("mnuActions");
     statusBar();
-
-    // The mail client's own send shortcut; the add-in's send command presses
-    // it on this window.
-    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
-        auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | key), this);
-        connect(shortcut, &QShortcut::activated, this, [this] { Send(); });
-    }
 
     // What the message holds already (nothing, for a new one).
     if (!m_item)
@@ -109,7 +135,18 @@ ComposeWindow::ComposeWindow(MailClient& client, std::shared_ptr<HostInspector> 
     m_cc->setText(cc.join(QStringLiteral("; ")));
     m_bcc->setText(bcc.join(QStringLiteral("; ")));
     m_subject->setText(m_item->Subject());
-    m_body->setPlainText(m_item->Body());
+    // The window writes plain text: a message that has only HTML (a
+    // forwarded one) goes on as the text it shows.
+    const QString body = m_item->Body();
+    m_body->setPlainText(body.isEmpty() && !m_item->HtmlBody().isEmpty()
+                             ? SafeTextBrowser::PlainTextOf(m_item->HtmlBody())
+                             : body);
+    QStringList attached;
+    for (const auto& attachment : m_item->Attachments()) attached << AttachmentCaption(attachment);
+    m_attached->setText(attached.isEmpty() ? QString()
+                                           : QStringLiteral("Attached: ") + attached.join("; "));
+    m_attached->setVisible(!attached.isEmpty());
+    m_saved = Current();
     // The add-in added its commands when the inspector opened.
     for (const auto& command : client.Engine()->CommandsOn(m_inspector)) AddCommand(command);
     resize(640, 460);
@@ -118,11 +155,15 @@ ComposeWindow::ComposeWindow(MailClient& client, std::shared_ptr<HostInspector> 
 ComposeWindow::~ComposeWindow() {
     // A window destroyed without being closed (the program stopping) still
     // closes its inspector, so the add-in lets go of its commands.
-    if (!m_closed) {
-        m_closed = true;
-        m_client.Model()->CloseInspector(m_inspector);
-    }
+    CloseInspector();
     m_client.Forget(this);
+}
+
+void ComposeWindow::CloseInspector() {
+    if (m_closed)
+        return;
+    m_closed = true;
+    m_client.Model()->CloseInspector(m_inspector);
 }
 
 void ComposeWindow::AddCommand(const CommandRecord& command) {
@@ -146,8 +187,15 @@ void ComposeWindow::AddCommand(const CommandRecord& command) {
                 guard->setEnabled(enabled);
         };
     }
+    const bool sendWithReminder = QString(command.shortText).remove('&') == SendWithReminderText();
+    if (sendWithReminder)
+        action->setToolTip(command.longText + QStringLiteral(" (Ctrl+Shift+Enter)"));
     if (menu) {
         action->setObjectName(CommandObjectName(command) + "Menu");
+        // The menu item carries the key; the button beside it does the same.
+        if (sendWithReminder)
+            action->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Return),
+                                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Enter)});
         m_actions->addAction(action);
     } else {
         m_toolBar->addAction(action);
@@ -156,35 +204,99 @@ void ComposeWindow::AddCommand(const CommandRecord& command) {
     }
 }
 
-bool ComposeWindow::Send() {
-    if (m_closed)
-        return false;
+ComposeWindow::Fields ComposeWindow::Current() const {
+    return Fields{m_to->text(), m_cc->text(), m_bcc->text(), m_subject->text(),
+                  m_body->toPlainText()};
+}
+
+bool ComposeWindow::HasChanges() const {
+    return !m_sent && Current() != m_saved;
+}
+
+void ComposeWindow::ApplyFields() {
     auto recipients = m_item->RecipientList();
-    // The fields are read afresh on every attempt.
+    // The fields are read afresh every time.
     *recipients = HostRecipients();
     for (const QString& a : Addresses(m_to)) recipients->AddRecipient(client::olTo, a);
     for (const QString& a : Addresses(m_cc)) recipients->AddRecipient(client::olCC, a);
     for (const QString& a : Addresses(m_bcc)) recipients->AddRecipient(client::olBCC, a);
     m_item->setSubject(m_subject->text());
     m_item->setBody(m_body->toPlainText());
-    try {
-        if (!m_client.Model()->Send(m_item)) {
-            statusBar()->showMessage(QStringLiteral("The message was not sent."));
-            return false;
-        }
-    } catch (const platform::RuntimeError& error) {
-        statusBar()->showMessage(error.description());
+    m_item->setHtmlBody(QString());
+}
+
+bool ComposeWindow::Send() {
+    if (m_closed || m_sent)
+        return false;
+    ApplyFields();
+    QString error;
+    if (!m_client.Send(m_item, error)) {
+        statusBar()->showMessage(error);
         return false;
     }
+    m_sent = true;
     close();
     return true;
 }
 
-void ComposeWindow::closeEvent(QCloseEvent* event) {
-    if (!m_closed) {
-        m_closed = true;
-        m_client.Model()->CloseInspector(m_inspector);
+bool ComposeWindow::SaveDraft() {
+    if (m_closed || m_sent)
+        return false;
+    ApplyFields();
+    try {
+        m_client.Model()->Save(m_item);
+    } catch (const platform::RuntimeError& error) {
+        statusBar()->showMessage(
+            QStringLiteral("The draft could not be saved: %1").arg(error.description()));
+        return false;
     }
+    m_saved = Current();
+    statusBar()->showMessage(
+        QStringLiteral("Saved in %1.")
+            .arg(m_item->Folder() ? m_item->Folder()->Name() : QStringLiteral("Drafts")));
+    return true;
+}
+
+ComposeWindow::CloseAnswer ComposeWindow::AskOnClose() {
+    if (askOnClose)
+        return askOnClose();
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Chasewell Mail"), kCloseQuestion,
+                    QMessageBox::NoButton, this);
+    box.setObjectName("msgSaveDraft");
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* save = box.addButton(QStringLiteral("&Save Draft"), QMessageBox::AcceptRole);
+    save->setObjectName("cmdSaveDraft");
+    QPushButton* discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+    discard->setObjectName("cmdDiscard");
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    cancel->setObjectName("cmdCancel");
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save)
+        return CloseAnswer::SaveDraft;
+    if (box.clickedButton() == discard)
+        return CloseAnswer::Discard;
+    return CloseAnswer::Cancel;
+}
+
+void ComposeWindow::closeEvent(QCloseEvent* event) {
+    if (!m_closed && HasChanges()) {
+        switch (AskOnClose()) {
+            case CloseAnswer::Cancel:
+                event->ignore();
+                return;
+            case CloseAnswer::SaveDraft:
+                if (!SaveDraft()) {
+                    event->ignore();
+                    return;
+                }
+                break;
+            case CloseAnswer::Discard:
+                break;
+        }
+    }
+    CloseInspector();
     event->accept();
 }
 

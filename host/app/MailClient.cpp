@@ -3,12 +3,14 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QLineEdit>
+#include <QStatusBar>
 
 #include "host/app/ComposeWindow.h"
 #include "host/app/MainWindow.h"
 #include "host/app/MessageWindow.h"
 #include "host/app/SampleMailbox.h"
 #include "host/engine/MailConnection.h"
+#include "platform/RuntimeError.h"
 
 namespace host::app {
 
@@ -24,9 +26,67 @@ QString StableFolderId(const QString& key) {
 
 }  // namespace
 
+const QString MailClient::kNoSendmailNotice = QStringLiteral(
+    "The message was filed in Sent Items but not delivered: no sendmail command is set. Start "
+    "Chasewell once with --sendmail CMD (for example --sendmail \"msmtp -t\") and it delivers "
+    "through that command from then on.");
+
+QString MailClient::NotDeliveredNotice(const QString& subject, const QString& failure) {
+    return QStringLiteral(
+               "The message \"%1\" was not delivered and waits in the Outbox. %2 To send it "
+               "again, open it from the Outbox and press Send, or select it there and choose "
+               "Message > Send Again (F9).")
+        .arg(subject, failure);
+}
+
 MailClient::MailClient() : m_model(MailModel::Create(StableFolderId)) {
     m_mailbox = std::make_unique<maildir::MaildirMailbox>(m_model);
     m_mailbox->onError = [this](const QString& text) { ShowProblem(text); };
+    m_model->onDeliveryFailed = [this](const std::shared_ptr<HostMailItem>& mail,
+                                       const QString& failure) {
+        ShowNotice(NotDeliveredNotice(mail->Subject(), failure));
+    };
+    m_model->onDelivered = [this](const std::shared_ptr<HostMailItem>& copy) {
+        if (m_main)
+            m_main->statusBar()->showMessage(
+                QStringLiteral("The message \"%1\" was delivered.").arg(copy->Subject()));
+    };
+}
+
+void MailClient::UseSendmail(const QString& command, qint32 timeLimitMs) {
+    m_sendmail = command.trimmed();
+    if (m_sendmail.isEmpty()) {
+        m_model->setTransport(nullptr);
+        return;
+    }
+    std::weak_ptr<MailModel> model = m_model;
+    m_model->setTransport(std::make_shared<SendmailTransport>(
+        m_sendmail,
+        [model](const QString& address) {
+            auto held = model.lock();
+            return held ? held->Directory().Resolve(address) : QString();
+        },
+        timeLimitMs));
+}
+
+bool MailClient::Send(const std::shared_ptr<HostMailItem>& mail, QString& error) {
+    std::shared_ptr<HostMailItem> copy;
+    try {
+        copy = m_model->Send(mail);
+    } catch (const platform::RuntimeError& failure) {
+        error = failure.description();
+        return false;
+    }
+    if (copy && !m_model->Transport() && !std::exchange(m_toldNoSendmail, true))
+        ShowNotice(kNoSendmailNotice);
+    return true;
+}
+
+bool MailClient::CloseComposeWindows() {
+    for (auto* compose : std::vector<ComposeWindow*>(m_compose))
+        if (compose->isVisible() && !compose->close())
+            return false;
+    return true;
 }
 
 MailClient::~MailClient() {
@@ -53,15 +113,22 @@ void MailClient::Start(std::shared_ptr<engine::IModuleAPI> module, bool show) {
     m_model->onItemAdded = [this, toModules](const auto& folder, const auto& item) {
         if (toModules)
             toModules(folder, item);
-        if (m_main && m_main->Explorer()->Folder() == folder)
-            m_main->Refresh();
+        if (m_main)
+            m_main->ItemAdded(folder, item);
     };
     auto toMailbox = m_model->onRemoved;
     m_model->onRemoved = [this, toMailbox](const auto& folder, const auto& item) {
         if (toMailbox)
             toMailbox(folder, item);
-        if (m_main && m_main->Explorer()->Folder() == folder)
-            m_main->Refresh();
+        if (m_main)
+            m_main->ItemRemoved(folder, item);
+    };
+    auto savedToMailbox = m_model->onSaved;
+    m_model->onSaved = [this, savedToMailbox](const auto& folder, const auto& item) {
+        if (savedToMailbox)
+            savedToMailbox(folder, item);
+        if (m_main)
+            m_main->ItemChanged(folder, item);
     };
     // An inspector the add-in opens (a follow-up message, a sent message it
     // shows) gets a window once the add-in has seen it open.
@@ -85,6 +152,7 @@ void MailClient::Start(std::shared_ptr<engine::IModuleAPI> module, bool show) {
     auto explorer = m_model->OpenExplorer(m_model->DefaultFolder(client::olFolderInbox));
     m_main = new MainWindow(*this, explorer);
     m_main->setAttribute(Qt::WA_DeleteOnClose, false);
+    m_main->onCloseRequested = [this] { return CloseComposeWindows(); };
     for (const auto& command : m_engine->CommandsOn(explorer)) m_main->AddCommand(command);
     for (const QString& text : std::exchange(m_early, {})) m_main->ShowProblem(text);
     if (show)
@@ -106,7 +174,13 @@ void MailClient::Stop() {
     if (!m_started)
         return;
     m_started = false;
-    for (auto* compose : std::vector<ComposeWindow*>(m_compose)) delete compose;
+    // Stopped without a chance to ask (a signal, a script's restart): what
+    // was typed is kept in Drafts rather than lost.
+    for (auto* compose : std::vector<ComposeWindow*>(m_compose)) {
+        if (compose->HasChanges())
+            compose->SaveDraft();
+        delete compose;
+    }
     m_compose.clear();
     for (const auto& message : std::exchange(m_messages, {})) delete message;
     m_engine->Shutdown();
@@ -199,6 +273,13 @@ bool MailClient::Import(const std::shared_ptr<HostFolder>& folder, const QString
 void MailClient::ShowProblem(const QString& text) {
     if (m_main)
         m_main->ShowProblem(text);
+    else
+        m_early << text;
+}
+
+void MailClient::ShowNotice(const QString& text) {
+    if (m_main)
+        m_main->ShowNotice(text);
     else
         m_early << text;
 }

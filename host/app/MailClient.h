@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "host/app/SendmailTransport.h"
 #include "host/engine/EngineLog.h"
 #include "host/engine/HxEngine.h"
 #include "host/engine/HxGlobal.h"
@@ -56,8 +57,31 @@ public:
     // Imports an .eml file into a folder (see MaildirMailbox::Import).
     bool Import(const std::shared_ptr<HostFolder>& folder, const QString& path, QString& error);
 
+    // Messages are delivered through this sendmail command (see
+    // SendmailTransport); empty: they are only filed in Sent Items.
+    void UseSendmail(const QString& command,
+                     qint32 timeLimitMs = SendmailTransport::kDefaultTimeLimitMs);
+    const QString& SendmailCommand() const { return m_sendmail; }
+    // Sends a message (MailModel::Send). Without a sendmail command the sent
+    // copy is only filed, and the first time in a run the user is told so
+    // (kNotDeliveredNotice). With one, the message waits in the Outbox
+    // until the command is done; a failure is told in the notice bar
+    // (NotDeliveredNotice). False, with the reason in error, when the
+    // message cannot be sent at all (no recipients, say); true also when the
+    // add-in cancelled the send.
+    bool Send(const std::shared_ptr<HostMailItem>& mail, QString& error);
+    // Said once, after the first message sent without a sendmail command.
+    static const QString kNoSendmailNotice;
+    // Said when a message was not delivered.
+    static QString NotDeliveredNotice(const QString& subject, const QString& failure);
+    // Asks every compose window to close (each asks about what it holds);
+    // false when one stays open.
+    bool CloseComposeWindows();
+
     // Shows a problem: the status bar and the log view.
     void ShowProblem(const QString& text);
+    // Shows a notice in the main window's notice bar (and the log view).
+    void ShowNotice(const QString& text);
 
     EngineLog& Log() { return m_log; }
     const std::shared_ptr<HxGlobal>& Global() const { return m_global; }
@@ -88,6 +112,8 @@ private:
     // Problems reported before the main window existed (while the add-in
     // started), shown once it does.
     QStringList m_early;
+    QString m_sendmail;
+    bool m_toldNoSendmail = false;
     bool m_started = false;
 };
 

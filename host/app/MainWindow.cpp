@@ -5,22 +5,26 @@
 #include <QDateTime>
 #include <QDockWidget>
 #include <QFileDialog>
+#include <QFrame>
+#include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputDialog>
+#include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QSortFilterProxyModel>
 #include <QSplitter>
-#include <QStandardItemModel>
 #include <QStatusBar>
-#include <QTextBrowser>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
 
 #include "host/app/ComposeWindow.h"
 #include "host/app/MailClient.h"
 #include "host/app/MainMenu.h"
+#include "host/app/MessageView.h"
 #include "host/app/SettingsDialog.h"
 #include "platform/Env.h"
 
@@ -29,29 +33,13 @@ namespace host::app {
 namespace {
 
 constexpr int kFolderIdRole = Qt::UserRole;
-constexpr int kRowRole = Qt::UserRole + 2;
+// The narrowest the window gets when the add-in's toolbar is narrower.
+constexpr int kMinimumWidth = 360;
 
 bool ShowsRecipients(const std::shared_ptr<HostFolder>& folder, const MailModel& model) {
     return folder == model.DefaultFolder(client::olFolderSentMail) ||
            folder == model.DefaultFolder(kFolderDrafts) ||
            folder == model.DefaultFolder(client::olFolderOutbox);
-}
-
-QString RecipientsText(const HostMailItem& mail) {
-    QStringList names;
-    auto list = mail.RecipientList();
-    for (qint32 i = 1; i <= list->Count(); ++i)
-        if (list->Item(i)->Type() != client::olBCC)
-            names << list->Item(i)->Address();
-    return names.join("; ");
-}
-
-QStandardItem* Cell(const QString& text, const QVariant& sortKey, int row) {
-    auto* cell = new QStandardItem(text);
-    cell->setEditable(false);
-    cell->setData(sortKey, MainWindow::kSortRole);
-    cell->setData(row, kRowRole);
-    return cell;
 }
 
 }  // namespace
@@ -66,11 +54,8 @@ MainWindow::MainWindow(MailClient& client, std::shared_ptr<HostExplorer> explore
     m_folders->setHeaderHidden(true);
     connect(m_folders, &QTreeWidget::itemSelectionChanged, this, &MainWindow::FolderClicked);
 
-    m_model = new QStandardItemModel(this);
-    m_model->setHorizontalHeaderLabels({"From", "Subject", "Received"});
-    m_proxy = new QSortFilterProxyModel(this);
-    m_proxy->setSourceModel(m_model);
-    m_proxy->setSortRole(kSortRole);
+    m_model = new MessageListModel(this);
+    m_proxy = new MessageSortProxy(*m_model, this);
     m_list = new QTreeView;
     m_list->setObjectName("lstMessages");
     m_list->setModel(m_proxy);
@@ -84,9 +69,35 @@ MainWindow::MainWindow(MailClient& client, std::shared_ptr<HostExplorer> explore
     m_list->sortByColumn(ColumnDate, Qt::DescendingOrder);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainWindow::SelectionChanged);
+    // Enter or a double click opens the message.
+    connect(m_list, &QTreeView::activated, this, [this] { OpenSelected(); });
 
-    m_reading = new QTextBrowser;
-    m_reading->setObjectName("txtReading");
+    m_reading = new MessageView;
+    m_reading->setObjectName("paneReading");
+    m_reading->onError = [this](const QString& text) { ShowProblem(text); };
+
+    m_noticeBar = new QFrame;
+    m_noticeBar->setObjectName("fraNotice");
+    m_noticeBar->setFrameShape(QFrame::StyledPanel);
+    m_noticeBar->setAutoFillBackground(true);
+    QPalette palette = m_noticeBar->palette();
+    palette.setColor(QPalette::Window, QColor(255, 244, 206));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    m_noticeBar->setPalette(palette);
+    m_notice = new QLabel;
+    m_notice->setObjectName("lblNotice");
+    m_notice->setTextFormat(Qt::PlainText);
+    m_notice->setWordWrap(true);
+    m_notice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* dismiss = new QToolButton;
+    dismiss->setObjectName("cmdDismissNotice");
+    dismiss->setText(QStringLiteral("Dismiss"));
+    dismiss->setToolTip(QStringLiteral("Hide this notice"));
+    connect(dismiss, &QToolButton::clicked, m_noticeBar, &QWidget::hide);
+    auto* noticeRow = new QHBoxLayout(m_noticeBar);
+    noticeRow->addWidget(m_notice, 1);
+    noticeRow->addWidget(dismiss, 0, Qt::AlignTop);
+    m_noticeBar->hide();
 
     auto* right = new QSplitter(Qt::Vertical);
     right->addWidget(m_list);
@@ -98,25 +109,49 @@ MainWindow::MainWindow(MailClient& client, std::shared_ptr<HostExplorer> explore
     split->addWidget(right);
     split->setStretchFactor(1, 1);
     split->setSizes({180, 720});
-    setCentralWidget(split);
+    auto* central = new QWidget;
+    auto* centralLayout = new QVBoxLayout(central);
+    centralLayout->setContentsMargins(0, 0, 0, 0);
+    centralLayout->addWidget(m_noticeBar);
+    centralLayout->addWidget(split, 1);
+    setCentralWidget(central);
 
+    // The add-in's commands come first, on a toolbar of their own.
+    m_addinBar = addToolBar(QStringLiteral("Chasewell"));
+    m_addinBar->setObjectName("tbrAddin");
+    m_addinBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_addinBar->setMovable(false);
+    m_addinBar->setFloatable(false);
     m_toolBar = addToolBar(QStringLiteral("Commands"));
     m_toolBar->setObjectName("tbrCommands");
     m_toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    auto* compose = m_toolBar->addAction(QStringLiteral("New Message"));
-    compose->setObjectName("actNewMessage");
-    compose->setShortcut(QKeySequence::New);
+
+    auto* compose = NewCommand("actNewMessage", QStringLiteral("New Message"), QKeySequence::New);
     connect(compose, &QAction::triggered, this, [this] { m_client.NewMessage(); });
-    auto* reply = m_toolBar->addAction(QStringLiteral("Reply Arrives"));
-    reply->setObjectName("actReplyArrives");
-    reply->setToolTip(
+    auto* open = NewCommand("actOpen", QStringLiteral("&Open"), QKeySequence::Open,
+                            QStringLiteral("Open the selected messages in their own windows"));
+    connect(open, &QAction::triggered, this, &MainWindow::OpenSelected);
+    auto* again = NewCommand("actSendAgain", QStringLiteral("Send &Again"), Qt::Key_F9,
+                             QStringLiteral("Send the selected messages of the Outbox again"));
+    connect(again, &QAction::triggered, this, &MainWindow::SendAgain);
+    auto* save = NewCommand("actSaveAttachmentOfMessage", QStringLiteral("Save &Attachment..."),
+                            QKeySequence::Save,
+                            QStringLiteral("Save the attachment chosen in the reading pane"));
+    connect(save, &QAction::triggered, this, [this] {
+        if (!m_reading->Shown() || m_reading->Listed().empty()) {
+            statusBar()->showMessage(QStringLiteral("The message shown has no attachments."));
+            return;
+        }
+        m_reading->SaveChosen();
+    });
+    auto* reply = NewCommand(
+        "actReplyArrives", QStringLiteral("Reply Arrives"), Qt::CTRL | Qt::SHIFT | Qt::Key_Y,
         QStringLiteral("A reply to the selected sent message arrives from its first recipient"));
     connect(reply, &QAction::triggered, this, &MainWindow::ReplyArrives);
-    auto* import = m_toolBar->addAction(QStringLiteral("Import .eml..."));
-    import->setObjectName("actImport");
-    import->setToolTip(QStringLiteral("Import a message file into the current folder"));
+    auto* import = NewCommand("actImport", QStringLiteral("Import .eml..."), Qt::CTRL | Qt::Key_I,
+                              QStringLiteral("Import a message file into the current folder"));
     connect(import, &QAction::triggered, this, &MainWindow::ImportFile);
-    m_toolBar->addSeparator();
+    for (QAction* action : {compose, reply, import}) m_toolBar->addAction(action);
     AddMainMenu(*this);
 
     m_log = new QPlainTextEdit;
@@ -131,8 +166,27 @@ MainWindow::MainWindow(MailClient& client, std::shared_ptr<HostExplorer> explore
     resizeDocks({dock}, {70}, Qt::Vertical);
     statusBar()->showMessage(QStringLiteral("Ready"));
 
+    setMinimumWidth(kMinimumWidth);
     FillFolders();
     resize(1000, 640);
+}
+
+QAction* MainWindow::NewCommand(const QString& name, const QString& text, const QKeySequence& key,
+                                const QString& tip) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(name);
+    action->setShortcut(key);
+    // The tooltip names the key, as the menu does.
+    const QString plain = QString(text).remove('&');
+    action->setToolTip((tip.isEmpty() ? plain : tip) +
+                       QStringLiteral(" (%1)").arg(key.toString(QKeySequence::NativeText)));
+    return action;
+}
+
+QAction* MainWindow::Command(const QString& objectName) const {
+    for (QAction* action : findChildren<QAction*>(objectName, Qt::FindDirectChildrenOnly))
+        return action;
+    return nullptr;
 }
 
 void MainWindow::FillFolders() {
@@ -179,46 +233,66 @@ void MainWindow::ShowFolder(const std::shared_ptr<HostFolder>& folder) {
             m_folders->setCurrentItem(item);
 }
 
+void MainWindow::ShowDefaultFolder(qint32 folderType) {
+    if (auto folder = m_client.Model()->DefaultFolder(folderType))
+        ShowFolder(folder);
+}
+
 void MainWindow::Refresh() {
     auto folder = m_explorer->Folder();
-    const auto& model = *m_client.Model();
-    const bool recipients = folder && ShowsRecipients(folder, model);
-    m_model->setHorizontalHeaderItem(ColumnFromTo, new QStandardItem(recipients ? "To" : "From"));
-    m_model->setHorizontalHeaderItem(ColumnDate,
-                                     new QStandardItem(recipients ? "Sent" : "Received"));
-    m_model->removeRows(0, m_model->rowCount());
-    m_shown.clear();
     m_explorer->setSelection({});
-    m_reading->clear();
+    m_reading->Show(nullptr);
+    m_model->SetFolder(folder, folder && ShowsRecipients(folder, *m_client.Model()));
+    UpdateTitle();
+    SelectionChanged();
+}
+
+void MainWindow::UpdateTitle() {
+    auto folder = m_explorer->Folder();
     setWindowTitle(
         QStringLiteral("%1 - Chasewell Mail").arg(folder ? folder->Name() : "Chasewell"));
-    if (!folder)
+    if (folder)
+        statusBar()->showMessage(QStringLiteral("%1 items").arg(m_model->rowCount()));
+}
+
+void MainWindow::ItemAdded(const std::shared_ptr<HostFolder>& folder,
+                           const platform::ObjectRef& item) {
+    if (folder != m_explorer->Folder())
         return;
-    m_list->setSortingEnabled(false);
-    const auto& contents = folder->Contents();
-    for (const auto& item : contents) {
-        auto mail = std::dynamic_pointer_cast<HostMailItem>(item);
-        if (!mail)
-            continue;
-        const int row = static_cast<int>(m_shown.size());
-        m_shown.push_back(mail);
-        const QString who = recipients ? RecipientsText(*mail)
-                                       : (mail->Sender() ? mail->Sender()->Address() : QString());
-        const QDateTime when = mail->SentOn();
-        m_model->appendRow({Cell(who, who.toLower(), row),
-                            Cell(mail->Subject(), mail->Subject().toLower(), row),
-                            Cell(when.toString("yyyy-MM-dd hh:mm"), when, row)});
-    }
-    m_list->setSortingEnabled(true);
-    statusBar()->showMessage(QStringLiteral("%1 items").arg(m_shown.size()));
+    m_model->Add(std::dynamic_pointer_cast<HostMailItem>(item));
+    UpdateTitle();
+}
+
+void MainWindow::ItemRemoved(const std::shared_ptr<HostFolder>& folder,
+                             const platform::ObjectRef& item) {
+    if (folder != m_explorer->Folder())
+        return;
+    auto mail = std::dynamic_pointer_cast<HostMailItem>(item);
+    if (mail && m_reading->Shown() == mail)
+        m_reading->Show(nullptr);
+    m_model->Remove(mail);
+    UpdateTitle();
+}
+
+void MainWindow::ItemChanged(const std::shared_ptr<HostFolder>& folder,
+                             const platform::ObjectRef& item) {
+    if (folder != m_explorer->Folder())
+        return;
+    auto mail = std::dynamic_pointer_cast<HostMailItem>(item);
+    // Taken out and put back: the row shows the item afresh, in its place.
+    m_model->Remove(mail);
+    m_model->Add(mail);
 }
 
 std::vector<std::shared_ptr<HostMailItem>> MainWindow::SelectedMails() const {
     std::vector<std::shared_ptr<HostMailItem>> mails;
-    for (const QModelIndex& index : m_list->selectionModel()->selectedRows(ColumnSubject)) {
-        const int row = index.data(kRowRole).toInt();
-        if (row >= 0 && row < static_cast<int>(m_shown.size()))
-            mails.push_back(m_shown[static_cast<size_t>(row)]);
+    QModelIndexList rows = m_list->selectionModel()->selectedRows(ColumnSubject);
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    for (const QModelIndex& index : rows) {
+        const QModelIndex source = m_proxy->mapToSource(index);
+        if (source.isValid())
+            mails.push_back(m_model->MailAt(source.row()));
     }
     return mails;
 }
@@ -237,28 +311,41 @@ void MainWindow::SelectionChanged() {
     const auto mails = SelectedMails();
     std::vector<platform::ObjectRef> items(mails.begin(), mails.end());
     m_explorer->setSelection(items);
-    if (mails.size() != 1) {
-        m_reading->clear();
-        return;
+    const bool outbox =
+        m_explorer->Folder() &&
+        m_explorer->Folder() == m_client.Model()->DefaultFolder(client::olFolderOutbox);
+    if (QAction* again = Command("actSendAgain"))
+        again->setEnabled(outbox && !mails.empty());
+    if (QAction* open = Command("actOpen"))
+        open->setEnabled(!mails.empty());
+    m_reading->Show(mails.size() == 1 ? mails.front() : nullptr, m_client.Model()->UserAddress());
+}
+
+void MainWindow::OpenSelected() {
+    for (const auto& mail : SelectedMails()) mail->Display();
+}
+
+void MainWindow::SendAgain() {
+    for (const auto& mail : SelectedMails()) {
+        QString error;
+        if (!m_client.Send(mail, error))
+            ShowProblem(
+                QStringLiteral("The message \"%1\" was not sent: %2").arg(mail->Subject(), error));
     }
-    const auto& mail = *mails.front();
-    QString header =
-        QStringLiteral("<b>%1</b><br>From: %2<br>To: %3<br>Date: %4<hr>")
-            .arg(mail.Subject().toHtmlEscaped(),
-                 (mail.Sender() ? mail.Sender()->Address() : QString()).toHtmlEscaped(),
-                 RecipientsText(mail).toHtmlEscaped(), mail.SentOn().toString("yyyy-MM-dd hh:mm"));
-    if (!mail.ReadingNotice().isEmpty())
-        header += QStringLiteral("<p><i>%1</i></p>").arg(mail.ReadingNotice().toHtmlEscaped());
-    m_reading->setHtml(header + "<pre style='white-space: pre-wrap'>" +
-                       mail.Body().toHtmlEscaped() + "</pre>");
 }
 
 void MainWindow::AddCommand(const CommandRecord& command) {
-    auto* action = m_toolBar->addAction(command.shortText);
+    auto* action = new QAction(command.shortText, this);
     action->setObjectName(CommandObjectName(command));
+    const QKeySequence key = AddinShortcut(command.shortText, m_addinBar->actions().size());
+    // The add-in's own words are its tooltip; the menu shows the key.
+    action->setShortcut(key);
     action->setToolTip(command.longText);
-    if (QWidget* widget = m_toolBar->widgetForAction(action))
+    m_addinBar->addAction(action);
+    if (QWidget* widget = m_addinBar->widgetForAction(action))
         widget->setObjectName(CommandObjectName(command));
+    if (m_reminders)
+        m_reminders->addAction(action);
     const qint32 id = command.id;
     connect(action, &QAction::triggered, this,
             [this, id] { m_client.Engine()->ClickButton(m_explorer, id); });
@@ -270,6 +357,10 @@ void MainWindow::AddCommand(const CommandRecord& command) {
                 guard->setEnabled(enabled);
         };
     }
+    // The window never gets narrower than the add-in's buttons: a toolbar
+    // would put the ones that do not fit into its overflow menu.
+    setMinimumWidth(std::max(
+        kMinimumWidth, m_addinBar->sizeHint().width() + m_toolBar->minimumSizeHint().width() + 16));
 }
 
 void MainWindow::ReplyArrives() {
@@ -298,6 +389,10 @@ void MainWindow::ImportFile() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (onCloseRequested && !onCloseRequested()) {
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
     if (onClosed)
         onClosed();
@@ -319,6 +414,12 @@ SettingsDialog* MainWindow::OpenSettings() {
 void MainWindow::ShowProblem(const QString& text) {
     m_log->appendPlainText(platform::Now().toString("hh:mm:ss  ") + text);
     statusBar()->showMessage(text);
+}
+
+void MainWindow::ShowNotice(const QString& text) {
+    m_notice->setText(text);
+    m_noticeBar->show();
+    ShowProblem(text);
 }
 
 }  // namespace host::app

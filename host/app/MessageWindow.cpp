@@ -1,63 +1,39 @@
 #include "host/app/MessageWindow.h"
 
+#include <QAction>
 #include <QCloseEvent>
-#include <QFormLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
-#include <QVBoxLayout>
+#include <QMenuBar>
+#include <QStatusBar>
 
 #include "host/app/MailClient.h"
+#include "host/app/MessageView.h"
+#include "host/app/SafeTextBrowser.h"
 
 namespace host::app {
-
-namespace {
-
-QLabel* Field(const QString& name) {
-    auto* label = new QLabel;
-    label->setObjectName(name);
-    // Addresses and subjects come from mail: never markup.
-    label->setTextFormat(Qt::PlainText);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return label;
-}
-
-QString AddressesOfType(const HostMailItem& mail, qint32 type) {
-    QStringList addresses;
-    auto recipients = mail.RecipientList();
-    for (qint32 i = 1; i <= recipients->Count(); ++i) {
-        auto recipient = recipients->Item(i);
-        if (recipient->Type() == type)
-            addresses << recipient->Address();
-    }
-    return addresses.join(QStringLiteral("; "));
-}
-
-}  // namespace
 
 MessageWindow::MessageWindow(MailClient& client, std::shared_ptr<HostInspector> inspector)
     : m_client(client), m_inspector(std::move(inspector)) {
     setObjectName("MessageWindow");
     setAttribute(Qt::WA_DeleteOnClose);
-    m_from = Field("lblFrom");
-    m_to = Field("lblTo");
-    m_cc = Field("lblCC");
-    m_sent = Field("lblSent");
-    m_subject = Field("lblSubject");
-    m_body = new QPlainTextEdit;
-    m_body->setObjectName("txtBody");
-    m_body->setReadOnly(true);
+    m_view = new MessageView;
+    m_view->onError = [this](const QString& text) {
+        statusBar()->showMessage(text);
+        m_client.ShowProblem(text);
+    };
+    setCentralWidget(m_view);
 
-    auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("From:"), m_from);
-    form->addRow(QStringLiteral("To:"), m_to);
-    form->addRow(QStringLiteral("CC:"), m_cc);
-    form->addRow(QStringLiteral("Sent:"), m_sent);
-    form->addRow(QStringLiteral("Subject:"), m_subject);
-    auto* central = new QWidget;
-    auto* layout = new QVBoxLayout(central);
-    layout->addLayout(form);
-    layout->addWidget(m_body, 1);
-    setCentralWidget(central);
+    QMenu* message = menuBar()->addMenu(QStringLiteral("&Message"));
+    message->setObjectName("mnuMessage");
+    QAction* save = message->addAction(QStringLiteral("Save &Attachment..."));
+    save->setObjectName("actSaveAttachmentOfMessage");
+    save->setShortcut(QKeySequence::Save);
+    connect(save, &QAction::triggered, this, [this] { m_view->SaveChosen(); });
+    QAction* closing = message->addAction(QStringLiteral("&Close"));
+    closing->setObjectName("actClose");
+    closing->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    connect(closing, &QAction::triggered, this, &QWidget::close);
+    statusBar();
 
     const auto item = m_inspector->CurrentItem();
     const auto mail = std::dynamic_pointer_cast<HostMailItem>(item);
@@ -65,20 +41,36 @@ MessageWindow::MessageWindow(MailClient& client, std::shared_ptr<HostInspector> 
     const QString subject = other ? other->Subject() : QString();
     setWindowTitle((subject.isEmpty() ? QStringLiteral("Untitled") : subject) +
                    QStringLiteral(" - Message"));
-    m_subject->setText(subject);
-    if (mail) {
-        m_from->setText(mail->Sender() ? mail->Sender()->Address()
-                                       : m_client.Model()->UserAddress());
-        m_to->setText(AddressesOfType(*mail, client::olTo));
-        m_cc->setText(AddressesOfType(*mail, client::olCC));
-        m_sent->setText(mail->SentOn().toString(QStringLiteral("yyyy-MM-dd hh:mm")));
-        m_body->setPlainText(mail->Body());
-    }
+    m_view->Show(mail, m_client.Model()->UserAddress());
+    if (!mail)
+        m_view->subject()->setText(subject);
     resize(640, 460);
 }
 
 MessageWindow::~MessageWindow() {
     CloseInspector();
+}
+
+QLabel* MessageWindow::from() const {
+    return m_view->from();
+}
+QLabel* MessageWindow::to() const {
+    return m_view->to();
+}
+QLabel* MessageWindow::cc() const {
+    return m_view->cc();
+}
+QLabel* MessageWindow::bcc() const {
+    return m_view->bcc();
+}
+QLabel* MessageWindow::sent() const {
+    return m_view->sent();
+}
+QLabel* MessageWindow::subject() const {
+    return m_view->subject();
+}
+SafeTextBrowser* MessageWindow::body() const {
+    return m_view->body();
 }
 
 void MessageWindow::CloseInspector() {

@@ -6,15 +6,16 @@
 #include "host/mail/MailModel.h"
 
 class QLabel;
-class QPlainTextEdit;
 
 namespace host::app {
 
 class MailClient;
+class MessageView;
+class SafeTextBrowser;
 
-// The inspector on a message that was sent or received: who it is from and
-// to, when it was sent, its subject and body, for reading only. Closing the
-// window closes the inspector.
+// The inspector on a message that was sent or received, for reading: the
+// message as the reading pane shows it (MessageView). Closing the window
+// (Ctrl+W) closes the inspector.
 class MessageWindow : public QMainWindow {
 public:
     MessageWindow(MailClient& client, std::shared_ptr<HostInspector> inspector);
@@ -22,12 +23,14 @@ public:
 
     const std::shared_ptr<HostInspector>& Inspector() const { return m_inspector; }
 
-    QLabel* from() const { return m_from; }
-    QLabel* to() const { return m_to; }
-    QLabel* cc() const { return m_cc; }
-    QLabel* sent() const { return m_sent; }
-    QLabel* subject() const { return m_subject; }
-    QPlainTextEdit* body() const { return m_body; }
+    MessageView* view() const { return m_view; }
+    QLabel* from() const;
+    QLabel* to() const;
+    QLabel* cc() const;
+    QLabel* bcc() const;
+    QLabel* sent() const;
+    QLabel* subject() const;
+    SafeTextBrowser* body() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -37,12 +40,7 @@ private:
 
     MailClient& m_client;
     std::shared_ptr<HostInspector> m_inspector;
-    QLabel* m_from;
-    QLabel* m_to;
-    QLabel* m_cc;
-    QLabel* m_sent;
-    QLabel* m_subject;
-    QPlainTextEdit* m_body;
+    MessageView* m_view;
     bool m_closed = false;
 };
 

@@ -32,7 +32,8 @@ namespace {
 
 const char kUsage[] =
     "Usage: chasewell [--data-folder DIR] [--maildir DIR | --sample-mailbox]\n"
-    "                 [--module FILE] [--print | --script FILE | --export-ics FILE]\n"
+    "                 [--module FILE] [--sendmail CMD]\n"
+    "                 [--print | --script FILE | --export-ics FILE]\n"
     "\n"
     "A small mail client with the Chasewell add-in loaded. On first start it\n"
     "makes a sample mailbox in the data folder.\n"
@@ -44,6 +45,12 @@ const char kUsage[] =
     "                      its reminders are its own. Remembered for the next start\n"
     "  --sample-mailbox    open the data folder's own mailbox again (also --maildir \"\")\n"
     "  --module FILE       the add-in library (default: the program's libChasewell.so)\n"
+    "  --sendmail CMD      deliver sent messages through CMD, a sendmail program such as\n"
+    "                      \"msmtp -t\" or \"/usr/sbin/sendmail -t -oi\"; remembered until\n"
+    "                      changed (--sendmail \"\" forgets it). The recipients are named\n"
+    "                      on its command line and the message goes to its standard\n"
+    "                      input without its Bcc line. Without one, sent messages are\n"
+    "                      only filed in Sent Items\n"
     "  --print             print what the add-in loaded and added, then stop\n"
     "  --script FILE       perform the actions in FILE with a simulated clock, then stop;\n"
     "                      settings are kept in the data folder; exits 1 at the first\n"
@@ -147,8 +154,8 @@ std::optional<ProgramOptions> ParseArguments(const QStringList& arguments, QStri
     ProgramOptions options;
     options.dataFolder = HxGlobal::DefaultDataFolder();
     options.modulePath = ProgramLibrary(QStringLiteral("libChasewell.so"));
-    const QStringList withValue{"--data-folder", "--module", "--maildir", "--script",
-                                "--export-ics"};
+    const QStringList withValue{"--data-folder", "--module",     "--maildir",
+                                "--script",      "--export-ics", "--sendmail"};
     auto fail = [&](const QString& what) {
         message = what + QStringLiteral("\n\n") + QString::fromLatin1(kUsage);
         exitCode = 2;
@@ -181,6 +188,8 @@ std::optional<ProgramOptions> ParseArguments(const QStringList& arguments, QStri
                 if (value.isEmpty())
                     return fail(QStringLiteral("--export-ics needs a file name."));
                 options.exportIcs = QFileInfo(value).absoluteFilePath();
+            } else if (argument == "--sendmail") {
+                options.sendmail = value;
             } else {
                 options.script = value;
             }
@@ -217,6 +226,16 @@ int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err) {
         env.settings = &settings;
     }
     platform::ScopedEnv scope(env);
+    // The program's own settings (ProgramSettings.h); a script keeps them in
+    // its data folder, as the settings store above does.
+    if (options.sendmail) {
+        try {
+            RememberSendmailCommand(*options.sendmail);
+        } catch (const platform::RuntimeError& error) {
+            err << "Cannot remember the sendmail command: " << error.description() << '\n';
+            return 1;
+        }
+    }
 
     QString maildir = options.maildir;
     if (!options.mailboxChosen)
@@ -251,6 +270,7 @@ int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err) {
             error = QString::fromUtf8(loadError.what());
             return nullptr;
         }
+        client->UseSendmail(SendmailCommand());
         client->Start(module, !options.print);
         return client;
     };

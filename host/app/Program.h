@@ -25,6 +25,9 @@ struct ProgramOptions {
     QString script;
     // Write the pending reminders to this iCalendar file, then stop.
     QString exportIcs;
+    // A sendmail command to deliver through from now on (remembered in the
+    // program's settings; empty forgets it); none given: the one remembered.
+    std::optional<QString> sendmail;
 };
 
 // Reads the command line. On --help or an error, fills message (the usage,

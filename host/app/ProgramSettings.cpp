@@ -9,6 +9,8 @@ namespace {
 
 const QString kMailboxSection = QStringLiteral("Mailbox");
 const QString kMaildirKey = QStringLiteral("Maildir");
+const QString kDeliverySection = QStringLiteral("Delivery");
+const QString kSendmailKey = QStringLiteral("SendmailCommand");
 const QString kExportSection = QStringLiteral("Export");
 const QString kCalendarFileKey = QStringLiteral("CalendarFile");
 
@@ -21,6 +23,17 @@ QString RememberedMaildir() {
 
 void RememberMaildir(const QString& maildir) {
     platform::Settings().SaveSetting(kProgramSettingsName, kMailboxSection, kMaildirKey, maildir);
+}
+
+QString SendmailCommand() {
+    return platform::Settings()
+        .GetSetting(kProgramSettingsName, kDeliverySection, kSendmailKey, QString())
+        .trimmed();
+}
+
+void RememberSendmailCommand(const QString& command) {
+    platform::Settings().SaveSetting(kProgramSettingsName, kDeliverySection, kSendmailKey,
+                                     command.trimmed());
 }
 
 QString LastCalendarFile() {

@@ -16,6 +16,13 @@ QString RememberedMaildir();
 // when the settings cannot be written.
 void RememberMaildir(const QString& maildir);
 
+// The sendmail command messages are delivered through (see
+// SendmailTransport); empty when none was given.
+QString SendmailCommand();
+// Remembers it (empty forgets it). Throws platform::RuntimeError when the
+// settings cannot be written.
+void RememberSendmailCommand(const QString& command);
+
 // The calendar file exported to last, for the file dialog; empty when none.
 QString LastCalendarFile();
 // Remembers it; a settings file that cannot be written only loses the hint.

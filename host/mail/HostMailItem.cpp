@@ -42,18 +42,57 @@ void HostMailItem::Display() {
 std::shared_ptr<client::MailItem> HostMailItem::Forward() {
     auto forward = std::make_shared<HostMailItem>(Model());
     forward->m_subject = QStringLiteral("FW: ") + m_subject;
-    forward->m_body = m_body;
+    forward->m_content = Content();
     return forward;
 }
 
 std::shared_ptr<HostMailItem> HostMailItem::Copy() const {
     auto copy = std::make_shared<HostMailItem>(Model());
     copy->m_subject = m_subject;
-    copy->m_body = m_body;
+    copy->m_content = Content();
     copy->m_recipients = m_recipients->Clone();
     copy->m_sender = m_sender;
     copy->m_sentOn = m_sentOn;
+    copy->m_messageId = m_messageId;
     return copy;
+}
+
+const HostMessageContent& HostMailItem::Content() const {
+    if (m_loader) {
+        // Taken out first: a loader that asks for the content again gets
+        // what is there instead of recursing.
+        ContentLoader loader = std::move(m_loader);
+        m_loader = nullptr;
+        m_content = loader();
+    }
+    return m_content;
+}
+
+void HostMailItem::setBody(const QString& body) {
+    Content();
+    m_content.body = body;
+}
+
+void HostMailItem::setHtmlBody(const QString& html) {
+    Content();
+    m_content.htmlBody = html;
+}
+
+void HostMailItem::AddAttachment(HostAttachment attachment) {
+    Content();
+    m_content.attachments.push_back(std::move(attachment));
+}
+
+void HostMailItem::setContentLoader(ContentLoader loader) {
+    m_loader = std::move(loader);
+}
+
+QString HostMailItem::ReadingNotice() const {
+    // A notice about the content is known only once the content was read.
+    const QString content = m_loader ? QString() : m_content.notice;
+    if (content.isEmpty())
+        return m_readingNotice;
+    return m_readingNotice.isEmpty() ? content : m_readingNotice + ' ' + content;
 }
 
 HostItem::HostItem(ItemKind kind, std::weak_ptr<MailModel> model)

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "addin/contracts/MailClient.h"
 #include "host/mail/HostRecipients.h"
@@ -46,6 +49,35 @@ private:
     std::weak_ptr<MailModel> m_model;
 };
 
+// A file that came with a message (or a part shown inside its formatted
+// text, such as a picture its HTML names by "cid:").
+struct HostAttachment {
+    // As the message names it; may hold anything, so never a path to write
+    // to as it is.
+    QString name;
+    // "image/png"; "application/octet-stream" when the message says nothing.
+    QString mimeType;
+    // The Content-ID without angle brackets; empty when none.
+    QString contentId;
+    QByteArray data;
+    // Shown inside the formatted text rather than offered as a file.
+    bool inlinePart = false;
+};
+
+// What a message holds besides its header: read only when it is asked for,
+// since a folder lists thousands of messages whose bodies nobody opens.
+struct HostMessageContent {
+    // The plain text; empty for a message that has only HTML.
+    QString body;
+    // The HTML text, when the message has one; shown formatted, never
+    // trusted (see SafeTextBrowser).
+    QString htmlBody;
+    std::vector<HostAttachment> attachments;
+    // What the reader should know about how the content was read (a file
+    // that went missing); empty when nothing.
+    QString notice;
+};
+
 // A mail message. Its default member is its subject (from client::MailItem).
 class HostMailItem : public client::MailItem,
                      public HostItemBase,
@@ -72,12 +104,28 @@ public:
 
     // Model side.
     std::shared_ptr<HostRecipients> RecipientList() const { return m_recipients; }
-    QString Body() const { return m_body; }
-    void setBody(const QString& body) { m_body = body; }
+    // The content (body, HTML, attachments) of a message read from a file is
+    // read when first asked for, through the loader its reader left; each of
+    // these reads it then. Setting a part keeps the others.
+    QString Body() const { return Content().body; }
+    void setBody(const QString& body);
+    QString HtmlBody() const { return Content().htmlBody; }
+    void setHtmlBody(const QString& html);
+    const std::vector<HostAttachment>& Attachments() const { return Content().attachments; }
+    void AddAttachment(HostAttachment attachment);
+    using ContentLoader = std::function<HostMessageContent()>;
+    // The content becomes what loader gives when it is first asked for.
+    void setContentLoader(ContentLoader loader);
+    // True once the content is in memory (made here, or read).
+    bool ContentLoaded() const { return !m_loader; }
     // What the reader should know about how the message was read (headers
-    // that were shortened, say); empty when nothing.
-    QString ReadingNotice() const { return m_readingNotice; }
+    // that were shortened, a file that went missing); empty when nothing.
+    QString ReadingNotice() const;
     void setReadingNotice(const QString& notice) { m_readingNotice = notice; }
+    // The Message-ID without angle brackets; empty until the message is
+    // sent, or for a file that had none.
+    QString MessageId() const { return m_messageId; }
+    void setMessageId(const QString& id) { m_messageId = id; }
     // The header a received message arrived with, as it stood in its file
     // (kept as bytes: most of it is ASCII); empty for a message made here.
     QString TransportMessageHeaders() const { return QString::fromUtf8(m_transportHeaders); }
@@ -87,13 +135,18 @@ public:
     void setSender(std::shared_ptr<HostAddressEntry> sender) { m_sender = std::move(sender); }
     void setSentOn(const QDateTime& sentOn) { m_sentOn = sentOn; }
 
-    // A new item with the same subject, body, recipients, sender and send
-    // time, in no folder and without an entry id.
+    // A new item with the same subject, content, recipients, sender, send
+    // time and Message-ID, in no folder and without an entry id.
     std::shared_ptr<HostMailItem> Copy() const;
 
 private:
-    QString m_body;
+    const HostMessageContent& Content() const;
+
+    // Read on first use: mutable, as reading it changes nothing a caller sees.
+    mutable HostMessageContent m_content;
+    mutable ContentLoader m_loader;
     QString m_readingNotice;
+    QString m_messageId;
     QByteArray m_transportHeaders;
     std::shared_ptr<HostRecipients> m_recipients = std::make_shared<HostRecipients>();
     std::shared_ptr<HostAddressEntry> m_sender;

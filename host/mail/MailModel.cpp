@@ -1,5 +1,6 @@
 #include "host/mail/MailModel.h"
 
+#include <QRegularExpression>
 #include <QUuid>
 #include <algorithm>
 #include <stdexcept>
@@ -220,13 +221,34 @@ bool MailModel::Remove(const std::shared_ptr<client::ItemObject>& item) {
 
 void MailModel::Save(const std::shared_ptr<client::ItemObject>& item) {
     HostItemBase& state = OwnItem(item);
-    if (state.Folder())
+    if (auto folder = state.Folder()) {
+        if (onSaved)
+            onSaved(folder, item);
         return;
+    }
     auto drafts = DefaultFolder(kFolderDrafts);
     if (!drafts)
         throw NotFoundError();
     File(drafts, item);
     RaiseItemAdded(drafts, item);
+}
+
+bool MailModel::IsBeingDelivered(const std::shared_ptr<HostMailItem>& item) const {
+    for (const auto& delivering : m_delivering)
+        if (delivering.lock() == item)
+            return true;
+    return false;
+}
+
+// Message-IDs name the sender's domain, as mail programs write them, so that
+// replies can be threaded to the message.
+QString MailModel::NewMessageId(const std::shared_ptr<HostMailItem>& item) const {
+    const QString address = item->Sender() ? item->Sender()->Address() : m_userAddress;
+    static const QRegularExpression plainDomain(QStringLiteral("^[A-Za-z0-9.-]+$"));
+    QString domain = address.section('@', -1).trimmed();
+    if (!address.contains('@') || !plainDomain.match(domain).hasMatch())
+        domain = QStringLiteral("chasewell.localhost");
+    return QUuid::createUuid().toString(QUuid::Id128) + '@' + domain;
 }
 
 std::shared_ptr<HostMailItem> MailModel::Send(const std::shared_ptr<HostMailItem>& item) {
@@ -235,11 +257,14 @@ std::shared_ptr<HostMailItem> MailModel::Send(const std::shared_ptr<HostMailItem
     OwnItem(item);
     if (item->SentOn().isValid())
         throw RuntimeError(kFailedNumber, QStringLiteral("The message has already been sent."));
+    if (IsBeingDelivered(item))
+        throw RuntimeError(kFailedNumber, QStringLiteral("The message is being sent already."));
     if (item->RecipientList()->Count() == 0)
         throw RuntimeError(kFailedNumber,
                            QStringLiteral("The message cannot be sent: it has no recipients."));
     auto sentItems = DefaultFolder(client::olFolderSentMail);
-    if (!sentItems)
+    auto outbox = DefaultFolder(client::olFolderOutbox);
+    if (!sentItems || (m_transport && !outbox))
         throw NotFoundError();
 
     const bool cancel = onItemSend ? onItemSend(item) : false;
@@ -248,12 +273,59 @@ std::shared_ptr<HostMailItem> MailModel::Send(const std::shared_ptr<HostMailItem
 
     if (!item->Sender())
         item->setSender(HostAddressEntry::ForAddress(m_userAddress));
-    item->setSentOn(platform::Now());
+    // A message sent again keeps its Message-ID, so that a recipient who
+    // got it from an attempt that only seemed to fail sees the same message.
+    if (item->MessageId().isEmpty())
+        item->setMessageId(NewMessageId(item));
     auto copy = item->Copy();
-    Remove(item);
-    File(sentItems, copy);
-    RaiseItemAdded(sentItems, copy);
+    copy->setSentOn(platform::Now());
+    if (!m_transport) {
+        FileSentCopy(item, copy);
+        return copy;
+    }
+
+    // The Outbox holds the message until it is delivered: a failure leaves
+    // it there, unsent, for the user to send again, and a restart finds it.
+    if (item->Folder() != outbox) {
+        Remove(item);
+        File(outbox, item);
+        RaiseItemAdded(outbox, item);
+    }
+    m_delivering.push_back(item);
+    std::weak_ptr<MailModel> self = weak_from_this();
+    auto transport = m_transport;
+    transport->Deliver(copy, [self, item, copy](const QString& failure) {
+        if (auto model = self.lock())
+            model->DeliveryDone(item, copy, failure);
+    });
     return copy;
+}
+
+void MailModel::FileSentCopy(const std::shared_ptr<HostMailItem>& item,
+                             const std::shared_ptr<HostMailItem>& copy) {
+    item->setSentOn(copy->SentOn());
+    Remove(item);
+    File(DefaultFolder(client::olFolderSentMail), copy);
+    RaiseItemAdded(DefaultFolder(client::olFolderSentMail), copy);
+}
+
+void MailModel::DeliveryDone(const std::shared_ptr<HostMailItem>& item,
+                             const std::shared_ptr<HostMailItem>& copy, const QString& failure) {
+    std::erase_if(m_delivering, [&](const std::weak_ptr<HostMailItem>& delivering) {
+        auto held = delivering.lock();
+        return !held || held == item;
+    });
+    if (!failure.isEmpty()) {
+        if (onDeliveryFailed)
+            onDeliveryFailed(item, failure);
+        return;
+    }
+    // Sent Items may have gone meanwhile only in a model being taken apart.
+    if (!DefaultFolder(client::olFolderSentMail))
+        return;
+    FileSentCopy(item, copy);
+    if (onDelivered)
+        onDelivered(copy);
 }
 
 platform::ObjectRef MailModel::FindItem(const QString& entryId, const QString& storeId) const {

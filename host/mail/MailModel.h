@@ -13,6 +13,7 @@
 #include "host/mail/HostRecipients.h"
 #include "host/mail/HostWindows.h"
 #include "host/mail/MailDirectory.h"
+#include "host/mail/MailTransport.h"
 #include "platform/RuntimeError.h"
 
 namespace host {
@@ -101,19 +102,39 @@ public:
     // Takes an item out of its folder; false when it was in none.
     bool Remove(const std::shared_ptr<client::ItemObject>& item);
     // Saves an item: one in no folder is filed in the default drafts folder
-    // (with the item-added event); one already in a folder stays where it is.
+    // (with the item-added event); one already in a folder stays where it is
+    // and its stored form follows its changes (onSaved).
     void Save(const std::shared_ptr<client::ItemObject>& item);
     // Sends a message, in this order:
     //   1. the send event (onItemSend); when it answers Cancel, nothing more
     //      happens and the result is no object;
-    //   2. the message's send time becomes platform::Now() (and its sender
-    //      the user's address when it has none);
-    //   3. the message leaves its folder (a saved draft leaves Drafts) and a
-    //      copy with its own new entry id is filed in the default Sent Items;
-    //   4. the item-added event for Sent Items, with the copy.
-    // Returns the copy. A message already sent or without recipients, or a
-    // model without Sent Items, fails before the send event.
+    //   2. the message's sender becomes the user's address when it has none,
+    //      and its Message-ID a new one when it has none (a message sent
+    //      again keeps it); a copy is made, stamped with platform::Now() as
+    //      its send time;
+    //   3. without a transport: the message is marked sent with that time,
+    //      leaves its folder (a saved draft leaves Drafts), and the copy,
+    //      with its own new entry id, is filed in the default Sent Items,
+    //      followed by the item-added event for Sent Items;
+    //      with a transport: the message moves to the default Outbox (with
+    //      the item-added event there) and the copy is handed to the
+    //      transport. Delivered, the message leaves the Outbox, is marked
+    //      sent, and the copy is filed in Sent Items as above, then
+    //      onDelivered. Not delivered, the message stays in the Outbox,
+    //      unsent, so that it can be sent again, and onDeliveryFailed says
+    //      why; Sent Items is not touched.
+    // Returns the copy (with a transport, not filed until it is delivered).
+    // A message already sent, being delivered, or without recipients, or a
+    // model without Sent Items (or, with a transport, without an Outbox),
+    // fails before the send event.
     std::shared_ptr<HostMailItem> Send(const std::shared_ptr<HostMailItem>& item);
+    // Where sent messages go; none (the default) files them at once.
+    void setTransport(std::shared_ptr<MailTransport> transport) {
+        m_transport = std::move(transport);
+    }
+    const std::shared_ptr<MailTransport>& Transport() const { return m_transport; }
+    // True while the message is handed to the transport and not back yet.
+    bool IsBeingDelivered(const std::shared_ptr<HostMailItem>& item) const;
     // The filed item with that entry id. An empty storeId looks in the
     // default store; otherwise storeId names the store to look in, either by
     // its StoreID or by the EntryID of one of its folders (callers that kept
@@ -151,6 +172,10 @@ public:
     std::function<void(const std::shared_ptr<HostFolder>&, const platform::ObjectRef&)> onItemAdded;
     // Answers Cancel: true stops the send.
     std::function<bool(const std::shared_ptr<HostMailItem>&)> onItemSend;
+    // After a transport delivered a message: the copy filed in Sent Items.
+    std::function<void(const std::shared_ptr<HostMailItem>&)> onDelivered;
+    // After a transport failed: the message (left in the Outbox) and why.
+    std::function<void(const std::shared_ptr<HostMailItem>&, const QString&)> onDeliveryFailed;
 
     // ---- Storage hooks: where a mailbox on disk follows the model. Called
     // after every File (before any item-added event, so the item is stored
@@ -162,6 +187,10 @@ public:
     std::function<void(const std::shared_ptr<HostFolder>&,
                        const std::shared_ptr<client::ItemObject>&)>
         onRemoved;
+    // After Save of an item that stays in its folder (a draft saved again).
+    std::function<void(const std::shared_ptr<HostFolder>&,
+                       const std::shared_ptr<client::ItemObject>&)>
+        onSaved;
 
 private:
     MailModel() = default;
@@ -177,6 +206,13 @@ private:
     std::shared_ptr<HostFolder> StoreRootFor(const QString& storeId) const;
     void RaiseItemAdded(const std::shared_ptr<HostFolder>& folder,
                         const std::shared_ptr<client::ItemObject>& item);
+    // The last step of a send: the message leaves its folder, marked sent,
+    // and the copy is filed in Sent Items.
+    void FileSentCopy(const std::shared_ptr<HostMailItem>& item,
+                      const std::shared_ptr<HostMailItem>& copy);
+    void DeliveryDone(const std::shared_ptr<HostMailItem>& item,
+                      const std::shared_ptr<HostMailItem>& copy, const QString& failure);
+    QString NewMessageId(const std::shared_ptr<HostMailItem>& item) const;
 
     std::vector<std::shared_ptr<HostFolder>> m_stores;
     QHash<QString, std::weak_ptr<HostFolder>> m_folders;             // by entry id
@@ -188,6 +224,8 @@ private:
     std::vector<std::shared_ptr<HostInspector>> m_inspectors;
     std::weak_ptr<HostApplication> m_application;
     FolderIdMaker m_folderIds;
+    std::shared_ptr<MailTransport> m_transport;
+    std::vector<std::weak_ptr<HostMailItem>> m_delivering;
 };
 
 }  // namespace host

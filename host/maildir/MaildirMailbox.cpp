@@ -1,13 +1,15 @@
 #include "host/maildir/MaildirMailbox.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QRegularExpression>
 #include <QUuid>
 #include <algorithm>
+#include <cerrno>
 #include <stdexcept>
 
 #include "host/maildir/MessageFile.h"
@@ -26,21 +28,110 @@ bool IsMaildir(const QString& dir) {
     return QFileInfo(dir + "/cur").isDir() || QFileInfo(dir + "/new").isDir();
 }
 
+// The first of names under dir that is a Maildir; else the first name.
+QString FirstMaildir(const QDir& dir, std::initializer_list<const char*> names) {
+    for (const char* name : names)
+        if (IsMaildir(dir.filePath(QString::fromUtf8(name))))
+            return dir.filePath(QString::fromUtf8(name));
+    return dir.filePath(QString::fromUtf8(*names.begin()));
+}
+
 bool MakeMaildir(const QString& dir) {
     QDir d;
     return d.mkpath(dir + '/' + kCur) && d.mkpath(dir + '/' + kNew) && d.mkpath(dir + '/' + kTmp);
 }
 
+// What is read of a file in looking for the end of its header. Real headers
+// are a few kilobytes; past this a file is taken to be all header, and what
+// is kept of it is cut further (CapHeader).
+constexpr qint64 kMaxHeaderReadBytes = 64 * 1024 * 1024;
+
+// The start of a file up to the end of its header (or all of a file that
+// has no body); empty when it cannot be read. Read with the system's calls:
+// a folder of a hundred thousand files is read at start, and a QFile for
+// each cost more than the reading.
+QByteArray ReadHeaderBytes(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return QByteArray();
+    // Most files are read whole by the first read, into a buffer that is
+    // not made afresh for each of thousands of files.
+    static char buffer[16 * 1024];
+    QByteArray bytes;
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        bytes.append(buffer, got);
+        if (HeaderEnd(bytes) < bytes.size() || bytes.size() >= kMaxHeaderReadBytes)
+            break;
+    }
+    ::close(fd);
+    return bytes;
+}
+
+// The file a message was read from, or, when another program renamed it
+// since (a flag change, or a move from new/ to cur/), the file of the same
+// unique name in the same Maildir; empty when there is none.
+QString CurrentPath(const QString& path);
+
 // The message files of a Maildir, new/ then cur/, each by name. Names
-// beginning with "." are not messages (editors' and tools' own files).
+// beginning with "." are not messages (editors' and tools' own files). The
+// directory is read as it is, without a look at each file, which a folder
+// of a hundred thousand messages would wait for.
 QStringList MessageFiles(const QString& dir) {
     QStringList files;
     for (const QString& sub : {kNew, kCur}) {
-        QDir d(dir + '/' + sub);
-        const QStringList names = d.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
-        for (const QString& name : names) files << d.filePath(name);
+        const QString path = dir + '/' + sub;
+        DIR* listing = ::opendir(QFile::encodeName(path).constData());
+        if (!listing)
+            continue;
+        QStringList names;
+        while (const dirent* entry = ::readdir(listing)) {
+            if (entry->d_name[0] == '.')
+                continue;
+            const QString name = QFile::decodeName(entry->d_name);
+            // Files only (a link to one too); the file system may not say.
+            if (entry->d_type != DT_REG &&
+                !(entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK))
+                continue;
+            if (entry->d_type != DT_REG && !QFileInfo(path + '/' + name).isFile())
+                continue;
+            names << name;
+        }
+        ::closedir(listing);
+        names.sort();
+        files.reserve(files.size() + names.size());
+        for (const QString& name : names) files << path + '/' + name;
     }
     return files;
+}
+
+QString CurrentPath(const QString& path) {
+    if (QFileInfo::exists(path))
+        return path;
+    const QString dir = QFileInfo(path).dir().absolutePath() + "/..";
+    const QString unique = QFileInfo(path).fileName().section(':', 0, 0);
+    for (const QString& candidate : MessageFiles(dir))
+        if (QFileInfo(candidate).fileName().section(':', 0, 0) == unique)
+            return candidate;
+    return QString();
+}
+
+// The content of the message file at path, read when a message is opened.
+HostMessageContent ContentOf(const QString& path) {
+    const QString current = CurrentPath(path);
+    QFile file(current);
+    if (current.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        HostMessageContent missing;
+        missing.notice =
+            QStringLiteral("The message's file %1 could not be read: %2.")
+                .arg(path, current.isEmpty() ? QStringLiteral("it is gone") : file.errorString());
+        return missing;
+    }
+    return ReadContent(file.readAll());
 }
 
 }  // namespace
@@ -48,18 +139,25 @@ QStringList MessageFiles(const QString& dir) {
 MaildirMailbox::MaildirMailbox(std::shared_ptr<MailModel> model) : m_model(std::move(model)) {
     m_model->onFiled = [this](const auto& folder, const auto& item) { Filed(folder, item); };
     m_model->onRemoved = [this](const auto& folder, const auto& item) { Removed(folder, item); };
+    m_model->onSaved = [this](const auto& folder, const auto& item) { Saved(folder, item); };
 }
 
 MaildirMailbox::~MaildirMailbox() {
     m_model->onFiled = nullptr;
     m_model->onRemoved = nullptr;
+    m_model->onSaved = nullptr;
 }
 
 QString MaildirMailbox::EntryIdForFileName(const QString& fileName) {
-    const QString unique = fileName.section(':', 0, 0);
-    static const QRegularExpression ownId(QStringLiteral("^[0-9A-F]{16,}$"));
-    if (ownId.match(unique).hasMatch())
-        return unique;
+    const qsizetype colon = fileName.indexOf(':');
+    const QStringView unique =
+        colon < 0 ? QStringView(fileName) : QStringView(fileName).first(colon);
+    // An id this program gave: sixteen or more upper-case hexadecimal digits.
+    const bool own = unique.size() >= 16 && std::all_of(unique.begin(), unique.end(), [](QChar c) {
+                         return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F');
+                     });
+    if (own)
+        return unique.toString();
     return QStringLiteral("00000000") + QString::fromLatin1(unique.toUtf8().toHex().toUpper());
 }
 
@@ -129,16 +227,21 @@ bool MaildirMailbox::OpenTree(const QString& dirPath, QString& error) {
 
     Bind(m_model->DefaultFolder(client::olFolderInbox), inboxDir);
     Bind(m_model->DefaultFolder(client::olFolderSentMail), sentDir);
-    if (IsMaildir(dir.filePath("Drafts")))
-        Bind(m_model->DefaultFolder(kFolderDrafts), dir.filePath("Drafts"));
+    // Drafts kept and messages waiting to be sent must outlive the program:
+    // their folders are bound too, and made in the tree only when the first
+    // message goes there.
+    Bind(m_model->DefaultFolder(kFolderDrafts), FirstMaildir(dir, {"Drafts", ".Drafts"}), false);
+    Bind(m_model->DefaultFolder(client::olFolderOutbox), FirstMaildir(dir, {"Outbox", ".Outbox"}),
+         false);
     m_inbox = m_model->DefaultFolder(client::olFolderInbox);
     return true;
 }
 
-void MaildirMailbox::Bind(const std::shared_ptr<HostFolder>& folder, const QString& dir) {
+void MaildirMailbox::Bind(const std::shared_ptr<HostFolder>& folder, const QString& dir,
+                          bool makeNow) {
     if (!folder)
         return;
-    if (!MakeMaildir(dir))
+    if (makeNow && !MakeMaildir(dir))
         ReportError(QStringLiteral("Cannot create the mail folder %1.").arg(dir));
     m_bound.push_back(Bound{folder, dir});
     // Messages the model holds in memory (a new mailbox's samples) go to disk.
@@ -176,11 +279,12 @@ QString MaildirMailbox::FileOf(const QString& entryId) const {
 
 std::shared_ptr<HostMailItem> MaildirMailbox::ReadFile(const QString& path) const {
     auto item = m_model->NewMailItem();
-    QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
-    const ReadResult result = ReadMessage(bytes, *item, QFileInfo(path).fileName());
+    const QByteArray bytes = ReadHeaderBytes(path);
+    // Only the header is read now: a folder lists thousands of messages
+    // and only the ones opened need their bodies.
+    const ReadResult result = ReadMessageHeader(bytes, *item, QFileInfo(path).fileName());
+    if (result.readable)
+        item->setContentLoader([path] { return ContentOf(path); });
     if (!result.hasDate)
         item->setSentOn(platform::ToWallClock(QFileInfo(path).lastModified()));
     return item;
@@ -191,6 +295,11 @@ QString MaildirMailbox::WriteFile(const QString& dir, const QString& subFolder, 
     const QString unique = name.section(':', 0, 0);
     const QString temporary = dir + '/' + kTmp + '/' + unique;
     const QString target = dir + '/' + subFolder + '/' + name;
+    // A folder bound before it existed is made with its first message.
+    if (!QFileInfo(dir + '/' + kTmp).isDir() && !MakeMaildir(dir)) {
+        error = QStringLiteral("the folder cannot be created");
+        return QString();
+    }
     QFile file(temporary);
     // Written and synced before it is moved into place, so a crash never
     // leaves a half-written message where readers look.
@@ -239,18 +348,34 @@ void MaildirMailbox::Removed(const std::shared_ptr<HostFolder>&,
     auto stored = m_files.find(item->EntryID());
     if (stored == m_files.end())
         return;
-    QString path = stored->path;
-    if (!QFileInfo::exists(path)) {
-        // Another program renamed it (a flag change): look for its unique name.
-        const QString dir = QFileInfo(path).dir().absolutePath() + "/..";
-        const QString unique = QFileInfo(path).fileName().section(':', 0, 0);
-        for (const QString& candidate : MessageFiles(dir))
-            if (QFileInfo(candidate).fileName().section(':', 0, 0) == unique)
-                path = candidate;
-    }
-    if (QFileInfo::exists(path) && !QFile::remove(path))
+    // Another program may have renamed it (a flag change).
+    const QString path = CurrentPath(stored->path);
+    if (!path.isEmpty() && !QFile::remove(path))
         ReportError(QStringLiteral("The file %1 could not be deleted.").arg(path));
     m_files.erase(stored);
+}
+
+void MaildirMailbox::Saved(const std::shared_ptr<HostFolder>& folder,
+                           const std::shared_ptr<client::ItemObject>& item) {
+    auto mail = std::dynamic_pointer_cast<HostMailItem>(item);
+    const Bound* bound = BindingOf(folder.get());
+    auto stored = m_files.find(item->EntryID());
+    if (!mail || !bound || stored == m_files.end())
+        return;
+    // The file is replaced whole under its own name (written beside it and
+    // renamed over it), so a failure leaves the last saved version.
+    const QString path = CurrentPath(stored->path);
+    const QString name =
+        path.isEmpty() ? QFileInfo(stored->path).fileName() : QFileInfo(path).fileName();
+    const QString subFolder = QFileInfo(path.isEmpty() ? stored->path : path).dir().dirName();
+    QString error;
+    const QString written = WriteFile(bound->dir, subFolder, name, WriteMessage(*mail), error);
+    if (written.isEmpty()) {
+        ReportError(QStringLiteral("The message \"%1\" could not be saved in %2: %3.")
+                        .arg(mail->Subject(), bound->dir, error));
+        return;
+    }
+    stored->path = written;
 }
 
 int MaildirMailbox::Poll() {
@@ -319,6 +444,7 @@ std::shared_ptr<HostMailItem> MaildirMailbox::Import(const std::shared_ptr<HostF
         return nullptr;
     }
     const QString id = EntryIdForFileName(unique);
+    item->setContentLoader([stored] { return ContentOf(stored); });
     m_files.insert(id, Stored{folder, stored});
     m_model->Deliver(folder, item, id);
     return item;

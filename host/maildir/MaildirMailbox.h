@@ -27,7 +27,8 @@ inline const QString kMailFolderName = QStringLiteral("Mail");
 //
 // While it lives, every message the model files in a bound folder is
 // written there (tmp/ first, then renamed into new/ for the Inbox and cur/
-// for the others), and every message taken out of one is deleted from it.
+// for the others), every message saved again there is rewritten, and every
+// message taken out of one is deleted from it.
 // Folders that are not bound (the calendar, contacts) stay in memory.
 class MaildirMailbox {
 public:
@@ -49,15 +50,19 @@ public:
     // An existing Maildir tree made by another tool. The Inbox is dir/INBOX,
     // dir/Inbox or dir itself when it has cur/ or new/; Sent Items is the
     // first of Sent, Sent Items, Sent Messages (also with a leading "."), or
-    // a new "Sent Items" when there is none; Drafts is dir/Drafts when it
-    // exists. False, with the reason in error, when there is no Inbox.
+    // a new "Sent Items" when there is none; Drafts is dir/Drafts (or
+    // .Drafts) and the Outbox dir/Outbox (or .Outbox), each made when the
+    // first message goes there. False, with the reason in error, when there
+    // is no Inbox.
     bool OpenTree(const QString& dir, QString& error);
 
-    // Binds one folder of the model to a Maildir directory (made when
-    // missing): its messages are written there, then the files there that
-    // it does not hold yet are read into it. A file that cannot be read as a
-    // message is still listed, saying so.
-    void Bind(const std::shared_ptr<HostFolder>& folder, const QString& dir);
+    // Binds one folder of the model to a Maildir directory (made now when
+    // missing, unless makeNow is false: then with the first message written
+    // there): its messages are written there, then the files there that it
+    // does not hold yet are read into it, their headers only; a message's
+    // content is read from its file when it is first asked for. A file that
+    // cannot be read as a message is still listed, saying so.
+    void Bind(const std::shared_ptr<HostFolder>& folder, const QString& dir, bool makeNow = true);
 
     // Reads messages another program put in the Inbox's new/ or cur/ since
     // the last look, each arriving with the model's item-added event.
@@ -102,6 +107,8 @@ private:
                const std::shared_ptr<client::ItemObject>& item);
     void Removed(const std::shared_ptr<HostFolder>& folder,
                  const std::shared_ptr<client::ItemObject>& item);
+    void Saved(const std::shared_ptr<HostFolder>& folder,
+               const std::shared_ptr<client::ItemObject>& item);
     // Reads one file into a new item; never throws.
     std::shared_ptr<HostMailItem> ReadFile(const QString& path) const;
     // Writes bytes into dir as <unique><suffix> through tmp/; the path, or

@@ -195,8 +195,7 @@ TEST_F(ExportMenuTest, TheFileMenuAsksForTheFileAndSaysWhatWasExported) {
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(file->title(), "&File");
     EXPECT_EQ(client.Main()->menuBar()->actions().front(), file->menuAction());
-    ASSERT_EQ(file->actions().size(), 1);
-    EXPECT_EQ(file->actions().front(), ExportCommand());
+    EXPECT_TRUE(file->actions().contains(ExportCommand()));
     EXPECT_EQ(ExportCommand()->text(), "&Export Reminders to Calendar...");
     EXPECT_EQ(ExportCommand()->shortcut(), QKeySequence("Ctrl+Shift+E"));
 

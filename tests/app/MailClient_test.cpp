@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -17,7 +16,9 @@
 #include "host/app/ComposeWindow.h"
 #include "host/app/MailClient.h"
 #include "host/app/MainWindow.h"
+#include "host/app/MessageView.h"
 #include "host/app/MessageWindow.h"
+#include "host/app/SafeTextBrowser.h"
 #include "host/engine/ModuleLoader.h"
 #include "host/engine/Registration.h"
 #include "host/mailhelper/QxMAPIUtils.h"
@@ -26,80 +27,12 @@
 #include "schedule/RemindTimer.h"
 #include "store/CReminderItem.h"
 #include "store/CReminderItems.h"
+#include "tests/app/MailClientFixture.h"
 #include "tests/support/FakeEnv.h"
 
 namespace {
 
-using host::HostFolder;
-using host::HostMailItem;
-using host::app::ComposeWindow;
-using host::app::MailClient;
-using host::app::MainWindow;
-using testing_support::TempFolder;
-using testing_support::TestEnv;
-
-// The program's mail client over a fresh data folder (sample mailbox) with
-// the real add-in started in it, its windows hidden.
-class MailClientTest : public ::testing::Test {
-protected:
-    MailClientTest() {
-        QString error;
-        EXPECT_TRUE(client.OpenMailbox({folder.Path(), QString()}, error)) << error.toStdString();
-        host::RegisterEngineClasses(env.objects, client.Global(), client.Log());
-        host::RegisterMailHelperClasses(env.objects, client.Model());
-        client.Start(host::LoadModule(QCoreApplication::applicationDirPath() + "/libChasewell.so"),
-                     false);
-        // The add-in's send command presses Ctrl+Enter on the active window;
-        // here the keystroke is delivered as the system would deliver it.
-        env.windows.onKeys = [](QWidget* window, const QString& keys) {
-            platform::QtWindowEffects().SendKeys(window, keys, true);
-        };
-    }
-    ~MailClientTest() override {
-        client.Stop();
-        Globals::m_ReminderItems.reset();
-        Globals::m_Engine.reset();
-        RemindTimer::AlarmTimerId = 0;
-        RemindTimer::NextReminderTime.clear();
-    }
-
-    MainWindow& Main() { return *client.Main(); }
-    std::shared_ptr<HostFolder> Folder(qint32 type) { return client.Model()->DefaultFolder(type); }
-    QAction* Toolbar(const QString& caption) {
-        for (QAction* action : Main().toolBar()->actions())
-            if (action->text() == caption)
-                return action;
-        return nullptr;
-    }
-    void ClickFolder(const QString& name) {
-        auto found = Main().folderTree()->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
-        ASSERT_EQ(found.size(), 1);
-        Main().folderTree()->setCurrentItem(found.front());
-    }
-    QStringList Column(int column) {
-        QStringList texts;
-        auto* model = Main().messageList()->model();
-        for (int row = 0; row < model->rowCount(); ++row)
-            texts << model->index(row, column).data().toString();
-        return texts;
-    }
-    QStringList SubjectsIn(const std::shared_ptr<HostFolder>& where) {
-        QStringList subjects;
-        for (const auto& item : where->Contents()) subjects << item->Subject();
-        return subjects;
-    }
-    ComposeWindow* Compose(const QString& to, const QString& subject) {
-        ComposeWindow* window = client.NewMessage();
-        QApplication::setActiveWindow(window);
-        window->to()->setText(to);
-        window->subject()->setText(subject);
-        return window;
-    }
-
-    TestEnv env;
-    TempFolder folder;
-    MailClient client;
-};
+using namespace app_testing;
 
 TEST_F(MailClientTest, TheAddInsExplorerCommandsAreToolbarButtonsThatFollowTheirEnabledState) {
     QAction* view = Toolbar("View Reminders");
@@ -122,7 +55,8 @@ TEST_F(MailClientTest, TheAddInsExplorerCommandsAreToolbarButtonsThatFollowTheir
 
 TEST_F(MailClientTest, TheListShowsTheFolderSortsDatesByValueAndSelectionReachesTheExplorer) {
     ClickFolder("Sent Items");
-    EXPECT_EQ(Main().messageModel()->horizontalHeaderItem(MainWindow::ColumnFromTo)->text(), "To");
+    EXPECT_EQ(Main().messageList()->model()->headerData(MainWindow::ColumnFromTo, Qt::Horizontal),
+              "To");
     // The sample's sent messages are 3, 2 and 1 days old; newest first.
     EXPECT_EQ(Column(MainWindow::ColumnSubject),
               (QStringList{"Team offsite", "Budget 2025", "Quarterly figures"}));
@@ -136,12 +70,6 @@ TEST_F(MailClientTest, TheListShowsTheFolderSortsDatesByValueAndSelectionReaches
     client.Model()->Deliver(Folder(client::olFolderSentMail), old);
     Main().messageList()->sortByColumn(MainWindow::ColumnDate, Qt::AscendingOrder);
     EXPECT_EQ(Column(MainWindow::ColumnSubject).first(), "Older");
-    EXPECT_EQ(Main()
-                  .messageModel()
-                  ->item(0, MainWindow::ColumnDate)
-                  ->data(MainWindow::kSortRole)
-                  .typeId(),
-              QMetaType::QDateTime);
 
     Main().SelectSubjects({"Budget 2025", "Team offsite"});
     QStringList selected;
@@ -151,14 +79,40 @@ TEST_F(MailClientTest, TheListShowsTheFolderSortsDatesByValueAndSelectionReaches
     EXPECT_EQ(selected, (QStringList{"Budget 2025", "Team offsite"}));
 }
 
+TEST_F(MailClientTest,
+       TextColumnsSortWithoutLetterCaseAndArrivalsTakeTheirPlaceKeepingTheSelection) {
+    ClickFolder("Inbox");
+    for (const char* subject : {"beta", "Alpha", "alpha", "Gamma"}) {
+        auto mail = client.Model()->NewMailItem();
+        mail->setSubject(QString::fromLatin1(subject));
+        mail->setSender(host::HostAddressEntry::ForAddress("x@example.com"));
+        client.Model()->Deliver(Folder(client::olFolderInbox), mail);
+    }
+    Main().messageList()->sortByColumn(MainWindow::ColumnSubject, Qt::AscendingOrder);
+    EXPECT_EQ(Column(MainWindow::ColumnSubject),
+              (QStringList{"Alpha", "alpha", "beta", "Gamma", "RE: Team offsite",
+                           "Welcome to your new mailbox"}));
+    Main().SelectSubjects({"beta"});
+    // A message that arrives goes to its place; the selection stays.
+    auto late = client.Model()->NewMailItem();
+    late->setSubject("Delta");
+    client.Model()->Deliver(Folder(client::olFolderInbox), late);
+    EXPECT_EQ(Column(MainWindow::ColumnSubject).indexOf("Delta"), 3);
+    ASSERT_EQ(Main().SelectedMails().size(), 1u);
+    EXPECT_EQ(Main().SelectedMails().front()->Subject(), "beta");
+    // One that leaves is gone from the list, and from the pane if shown.
+    client.Model()->Remove(Main().SelectedMails().front());
+    EXPECT_FALSE(Column(MainWindow::ColumnSubject).contains("beta"));
+    EXPECT_EQ(Main().readingPane()->Shown(), nullptr);
+}
+
 TEST_F(MailClientTest, TheReadingPaneSaysWhenAMessagesHeaderWasShortened) {
     auto shortened = client.Model()->NewMailItem();
     shortened->setSubject("Too long");
     shortened->setReadingNotice("Parts of this header were shortened.");
     client.Model()->Deliver(Folder(client::olFolderInbox), shortened);
     Main().SelectSubjects({"Too long"});
-    EXPECT_TRUE(
-        Main().readingPane()->toPlainText().contains("Parts of this header were shortened."));
+    EXPECT_EQ(Main().readingPane()->notice()->text(), "Parts of this header were shortened.");
     EXPECT_EQ(Column(MainWindow::ColumnSubject).count("Too long"), 1) << "and it is listed";
 }
 

@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QProcess>
 
+#include "host/app/ProgramSettings.h"
+#include "host/engine/HxGlobal.h"
+#include "platform/IniSettingsStore.h"
 #include "tests/app/ProgramFixture.h"
 
 namespace {
@@ -88,6 +91,39 @@ TEST_F(ProgramTest, ArgumentsAreCheckedWithUsage) {
     result = RunWith({"--data-folder"});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(result.err.startsWith("--data-folder needs a value."));
+}
+
+TEST_F(ProgramTest, TheSendmailCommandIsRememberedInTheProgramsOwnSettingsUntilChanged) {
+    const auto remembered = [this] {
+        return env.settings.Value(host::app::kProgramSettingsName, "Delivery", "SendmailCommand")
+            .value_or("<missing>");
+    };
+    EXPECT_EQ(RunWith({"--print", "--data-folder", folder.Path(), "--sendmail",
+                       "msmtp -C '/home/me/my rc' -t"})
+                  .exitCode,
+              0);
+    EXPECT_EQ(remembered(), "msmtp -C '/home/me/my rc' -t");
+    EXPECT_EQ(host::app::SendmailCommand(), "msmtp -C '/home/me/my rc' -t");
+    // Not among the add-in's settings.
+    EXPECT_EQ(env.settings.Value(host::kSettingsApplicationName, "Delivery", "SendmailCommand"),
+              std::nullopt);
+    EXPECT_EQ(RunWith({"--print", "--data-folder", folder.Path()}).exitCode, 0);
+    EXPECT_EQ(remembered(), "msmtp -C '/home/me/my rc' -t") << "kept";
+    EXPECT_EQ(RunWith({"--print", "--data-folder", folder.Path(), "--sendmail", ""}).exitCode, 0);
+    EXPECT_EQ(remembered(), "") << "forgotten";
+    // A script keeps its settings in its data folder.
+    QFile script(folder.File("empty.script"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.close();
+    EXPECT_EQ(RunWith({"--data-folder", folder.Path(), "--sendmail", "msmtp -t", "--script",
+                       folder.File("empty.script")})
+                  .exitCode,
+              0);
+    EXPECT_EQ(platform::IniSettingsStore(folder.Path())
+                  .GetSetting(host::app::kProgramSettingsName, "Delivery", "SendmailCommand", ""),
+              "msmtp -t");
+    EXPECT_EQ(remembered(), "");
+    EXPECT_TRUE(RunWith({"--help"}).err.contains("--sendmail CMD"));
 }
 
 int FilesIn(const QString& dir) {

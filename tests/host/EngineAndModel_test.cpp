@@ -11,6 +11,7 @@
 
 namespace {
 
+using testing_support::ErrorOf;
 using testing_support::RecordingModule;
 
 class EngineAndModelTest : public ::testing::Test {
@@ -146,6 +147,65 @@ TEST_F(EngineAndModelTest, WindowsAndFolderSwitchesReachTheModule) {
     EXPECT_EQ(module->itemEvents[0].item, explorer);
     EXPECT_EQ(engine->ActiveExplorer(), explorer);
     EXPECT_EQ(model->Application()->ActiveExplorer(), explorer);
+}
+
+// A transport that keeps what it was handed until the test says how it went.
+struct HeldTransport : host::MailTransport {
+    void Deliver(const std::shared_ptr<const host::HostMailItem>& message, Done done) override {
+        handed.push_back(message);
+        pending.push_back(std::move(done));
+    }
+    std::vector<std::shared_ptr<const host::HostMailItem>> handed;
+    std::vector<Done> pending;
+};
+
+TEST_F(EngineAndModelTest, WithATransportTheMessageWaitsInTheOutboxUntilItIsDelivered) {
+    env.clock.Set("2024-03-07T14:05:30");
+    auto transport = std::make_shared<HeldTransport>();
+    model->setTransport(transport);
+    auto outbox = model->DefaultFolder(client::olFolderOutbox);
+    std::vector<std::shared_ptr<host::HostMailItem>> delivered;
+    std::vector<QString> failures;
+    model->onDelivered = [&](const auto& copy) { delivered.push_back(copy); };
+    model->onDeliveryFailed = [&](const auto&, const QString& why) { failures.push_back(why); };
+    auto mail = Message("Plans");
+    model->Save(mail);
+
+    auto copy = model->Send(mail);
+    ASSERT_NE(copy, nullptr);
+    // The send event came; the message waits in the Outbox; the copy handed
+    // over carries the send time and a Message-ID, and is in no folder yet.
+    EXPECT_EQ(module->calls, QStringList{"HxItemEvent 4"});
+    EXPECT_EQ(mail->Parent(), outbox);
+    EXPECT_EQ(drafts->Items()->Count(), 0);
+    ASSERT_EQ(transport->handed.size(), 1u);
+    EXPECT_EQ(transport->handed[0], copy);
+    EXPECT_EQ(copy->SentOn(), platform::MakeDateTime(QDate(2024, 3, 7), QTime(14, 5, 30)));
+    EXPECT_TRUE(copy->MessageId().endsWith("@example.com")) << copy->MessageId().toStdString();
+    EXPECT_EQ(copy->Parent(), nullptr);
+    EXPECT_TRUE(model->IsBeingDelivered(mail));
+    EXPECT_EQ(ErrorOf([&] { model->Send(mail); }), "The message is being sent already.");
+
+    // It fails: still in the Outbox, unsent, nothing in Sent Items.
+    transport->pending[0]("The command \"sendmail\" ended with exit code 75.");
+    EXPECT_EQ(failures, std::vector<QString>{"The command \"sendmail\" ended with exit code 75."});
+    EXPECT_EQ(mail->Parent(), outbox);
+    EXPECT_FALSE(mail->SentOn().isValid());
+    EXPECT_EQ(sentItems->Items()->Count(), 0);
+    EXPECT_FALSE(model->IsBeingDelivered(mail));
+
+    // Sent again, it is delivered: it leaves the Outbox and the copy comes
+    // to Sent Items with the item-added event the module watches.
+    auto second = model->Send(mail);
+    EXPECT_EQ(second->MessageId(), copy->MessageId()) << "the same message, sent again";
+    module->calls.clear();
+    transport->pending[1](QString());
+    EXPECT_EQ(module->calls, QStringList{"HxItemEvent 1"});
+    EXPECT_EQ(module->itemEvents.back().item, second);
+    EXPECT_EQ(second->Parent(), sentItems);
+    EXPECT_EQ(outbox->Items()->Count(), 0);
+    EXPECT_TRUE(mail->SentOn().isValid());
+    EXPECT_EQ(delivered, std::vector<std::shared_ptr<host::HostMailItem>>{second});
 }
 
 TEST_F(EngineAndModelTest, TheModelOutlivesItsEngine) {
