@@ -69,6 +69,10 @@ void MailClient::UseSendmail(const QString& command, qint32 timeLimitMs) {
         timeLimitMs));
 }
 
+int MailClient::DeliveriesRunning() const {
+    return m_model->Transport() ? m_model->Transport()->Running() : 0;
+}
+
 bool MailClient::Send(const std::shared_ptr<HostMailItem>& mail, QString& error) {
     std::shared_ptr<HostMailItem> copy;
     try {

@@ -62,6 +62,8 @@ public:
     void UseSendmail(const QString& command,
                      qint32 timeLimitMs = SendmailTransport::kDefaultTimeLimitMs);
     const QString& SendmailCommand() const { return m_sendmail; }
+    // Messages handed to the sendmail command that it has not yet delivered.
+    int DeliveriesRunning() const;
     // Sends a message (MailModel::Send). Without a sendmail command the sent
     // copy is only filed, and the first time in a run the user is told so
     // (kNotDeliveredNotice). With one, the message waits in the Outbox

@@ -6,6 +6,7 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QEnterEvent>
 #include <QFile>
 #include <QItemSelectionModel>
@@ -23,6 +24,7 @@
 
 #include "host/app/ComposeWindow.h"
 #include "host/app/MailClient.h"
+#include "host/app/MainMenu.h"
 #include "host/app/MainWindow.h"
 #include "platform/Env.h"
 #include "platform/ManualTime.h"
@@ -35,6 +37,9 @@
 namespace host::app {
 
 namespace {
+
+// How long "wait for delivery" waits for the sendmail command, in real time.
+constexpr qint64 kDeliveryWaitMs = 60 * 1000;
 
 // The text after the first n words of a line.
 QString After(const QString& line, int n) {
@@ -475,6 +480,27 @@ bool ScriptRunner::RunLine(const QString& line, QString& failure) {
             failure = "The program could not start again.";
             return false;
         }
+    } else if (verb == "wait" && After(line, 1) == "for delivery") {
+        // Delivery is another program (the sendmail command): the one wait
+        // on real time, bounded. Its time limit runs on the simulated clock,
+        // so the bound here is what stops a command that never ends.
+        QElapsedTimer waited;
+        waited.start();
+        while (m_client->DeliveriesRunning() > 0) {
+            if (waited.elapsed() > kDeliveryWaitMs) {
+                failure = QStringLiteral("A delivery was still running after %1 s.")
+                              .arg(kDeliveryWaitMs / 1000);
+                return false;
+            }
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+        }
+    } else if (verb == "export" && words.size() >= 2) {
+        // As the File menu's export does once its file was chosen; the
+        // message box that tells what was exported is answered by an
+        // "expect message" line.
+        const QString path = After(line, 1);
+        QMetaObject::invokeMethod(
+            &m_context, [path] { ExportRemindersToCalendar(path); }, Qt::QueuedConnection);
     } else if (verb == "dump") {
         auto& reminders = Globals::m_ReminderItems;
         const qint32 count = reminders ? reminders->Count() : 0;

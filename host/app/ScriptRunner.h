@@ -58,6 +58,12 @@ class MailClient;
 //   select rows WINDOW SUBJECT       select the rows of a window's reminder grid
 //                                    whose subject is SUBJECT (the grid gets
 //                                    the focus)
+//   wait for delivery                wait until the sendmail command has
+//                                    delivered every message handed to it (the
+//                                    one wait on real time, up to a minute)
+//   export FILE                      export the pending reminders to an
+//                                    iCalendar file, as File > Export does
+//                                    (answer its message with expect message)
 //   screenshot WINDOW FILE           save a window as PNG
 //   dump                             print the reminders
 //   restart                          shut the add-in down (it saves its data

@@ -57,8 +57,7 @@ public:
     // false, with what is wrong in failure, when one cannot be resolved.
     static bool EnvelopeRecipients(const HostMailItem& message, const Resolver& resolve,
                                    QStringList& recipients, QString& failure);
-    // Deliveries still running.
-    int Running() const;
+    int Running() const override;
 
 private:
     QString m_command;

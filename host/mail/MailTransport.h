@@ -24,6 +24,8 @@ public:
     // its To, CC and BCC recipients. done is called exactly once: at once,
     // or later from the event loop.
     virtual void Deliver(const std::shared_ptr<const HostMailItem>& message, Done done) = 0;
+    // Deliveries handed over whose done has not been called yet.
+    virtual int Running() const = 0;
 };
 
 }  // namespace host

@@ -258,32 +258,9 @@ TEST_F(DeliveryTest, WithoutACommandTheMessageIsOnlyFiledAndTheUserIsToldOnce) {
     EXPECT_EQ(Main().logView()->toPlainText().count("not delivered"), 1);
 }
 
-// A real mail transfer: an SMTP server on 127.0.0.1 (aiosmtpd) that writes
-// what it receives, and msmtp pointed at it.
-const char kSmtpSink[] = R"(
-import asyncio, json, socket, sys
-from aiosmtpd.smtp import SMTP
-
-class Sink:
-    async def handle_DATA(self, server, session, envelope):
-        with open(sys.argv[1], 'a') as out:
-            out.write(json.dumps({'from': envelope.mail_from, 'to': envelope.rcpt_tos,
-                                  'data': envelope.original_content.decode('latin-1')}) + '\n')
-        return '250 OK'
-
-async def main():
-    sock = socket.socket()
-    sock.bind(('127.0.0.1', 0))
-    sock.listen()
-    loop = asyncio.get_running_loop()
-    server = await loop.create_server(lambda: SMTP(Sink()), sock=sock)
-    print(sock.getsockname()[1], flush=True)
-    # Serves until the test closes its standard input.
-    await loop.run_in_executor(None, sys.stdin.read)
-    server.close()
-
-asyncio.run(main())
-)";
+// A real mail transfer: an SMTP server on 127.0.0.1 (aiosmtpd,
+// tests/support/smtp_sink.py) that writes what it receives, and msmtp
+// pointed at it.
 
 // The Python with aiosmtpd (Debian's python3-aiosmtpd is for /usr/bin/python3).
 QString PythonWithAiosmtpd() {
@@ -302,9 +279,8 @@ TEST_F(DeliveryTest, MsmtpDeliversTheExactMessageToAnSmtpServerWithBccOnlyInTheE
     const QString python = PythonWithAiosmtpd();
     ASSERT_FALSE(msmtp.isEmpty()) << "msmtp is missing: scripts/deps.sh installs it";
     ASSERT_FALSE(python.isEmpty()) << "python3-aiosmtpd is missing: scripts/deps.sh installs it";
-    Write(folder.File("sink.py"), kSmtpSink);
     QProcess server;
-    server.start(python, {folder.File("sink.py"), folder.File("received")});
+    server.start(python, {QStringLiteral(CHASEWELL_SMTP_SINK), folder.File("received")});
     ASSERT_TRUE(server.waitForReadyRead(20000)) << server.readAllStandardError().toStdString();
     const int port = server.readLine().trimmed().toInt();
     ASSERT_GT(port, 0);

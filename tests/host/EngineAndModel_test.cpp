@@ -155,6 +155,8 @@ struct HeldTransport : host::MailTransport {
         handed.push_back(message);
         pending.push_back(std::move(done));
     }
+    // What the test has not answered yet (it answers by calling a done).
+    int Running() const override { return static_cast<int>(pending.size()); }
     std::vector<std::shared_ptr<const host::HostMailItem>> handed;
     std::vector<Done> pending;
 };
