@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+
+#include "platform/IniSettingsStore.h"
 #include "tests/addin/AddinFixture.h"
 
 namespace {
@@ -263,6 +266,32 @@ TEST_F(LifecycleTest, AFailedInitializeIsReportedAndTriedAgainAtTheNextExplorer)
     ASSERT_NE(Globals::m_ReminderItems, nullptr);
     EXPECT_EQ(log.TraceMessages("Chasewell.CReminderItems.LoadData"),
               std::vector<QString>{"Reminder data file not found.  Looking for " + DataFile()});
+}
+
+TEST_F(LifecycleTest, AnUnreadableSettingsFileIsNamedOnceAndTheRemindersStillLoadAndArm) {
+    // The settings file cannot be read (here: a folder stands in its place).
+    const QString config = folder.File("config");
+    ASSERT_TRUE(QDir().mkpath(config + "/TandrelSoftware.ini"));
+    platform::IniSettingsStore store(config);
+    env.env.settings = &store;
+    WriteDataFile(
+        "EmailAddress: pat@example.com|EntryId: |StoreId: |SentDate: 3/1/2024 9:00:00 AM|"
+        "ReminderDate: 3/8/2024 8:00:00 AM|Color: 0|Subject: Budget|Note: \r\n");
+    Start();
+    auto explorer = model->OpenExplorer(Inbox());
+    ASSERT_NE(Globals::m_ReminderItems, nullptr);
+    EXPECT_EQ(Reminders().Count(), 1);
+    EXPECT_EQ(RemindTimer::NextReminderTime, "3/8/2024 08:00 AM");
+    const std::vector<ErrorReportRecord> once = {{"Error occurred.  Reason: Could not read " +
+                                                      config +
+                                                      "/TandrelSoftware.ini: Is a directory",
+                                                  0, "TandrelSoftware.SaveSetting"}};
+    EXPECT_EQ(log.Errors(), once);
+    // The commands still work; the failure is not told again.
+    engineObject->ClickButton(explorer, CChasewell::kViewReminders);
+    Globals::setMRUSnoozeTime("1 hour");
+    EXPECT_EQ(log.Errors(), once);
+    EXPECT_TRUE(engineObject->FailedCalls().empty());
 }
 
 TEST_F(LifecycleTest, SettingsThatCannotBeWrittenAreReportedOnceAndEverythingElseWorks) {
