@@ -24,6 +24,7 @@
 #include "schedule/Globals.h"
 #include "schedule/RemindTimer.h"
 #include "store/CReminderItems.h"
+#include "tests/app/MailClientFixture.h"
 #include "tests/app/ProgramFixture.h"
 
 namespace {
@@ -131,26 +132,14 @@ TEST_F(ExportCommandTest, TheProgramExportsWithoutADisplayAsACronJobRunsIt) {
 
 // The running program's File menu exports what the add-in holds now,
 // changes not yet saved included.
-class ExportMenuTest : public ::testing::Test {
+class ExportMenuTest : public app_testing::MailClientTest {
 protected:
-    ExportMenuTest() {
+    ExportMenuTest() : MailClientTest(false) {
         QFile file(folder.File("ChasewellData.txt"));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(kReminders);
         file.close();
-        QString error;
-        EXPECT_TRUE(client.OpenMailbox({folder.Path(), QString()}, error)) << error.toStdString();
-        host::RegisterEngineClasses(env.objects, client.Global(), client.Log());
-        host::RegisterMailHelperClasses(env.objects, client.Model());
-        client.Start(host::LoadModule(QCoreApplication::applicationDirPath() + "/libChasewell.so"),
-                     false);
-    }
-    ~ExportMenuTest() override {
-        client.Stop();
-        Globals::m_ReminderItems.reset();
-        Globals::m_Engine.reset();
-        RemindTimer::AlarmTimerId = 0;
-        RemindTimer::NextReminderTime.clear();
+        Start();
     }
 
     QAction* ExportCommand() { return client.Main()->findChild<QAction*>("actExportCalendar"); }
@@ -184,10 +173,6 @@ protected:
         ExportCommand()->trigger();
         return offered;
     }
-
-    testing_support::TestEnv env;
-    testing_support::TempFolder folder;
-    host::app::MailClient client;
 };
 
 TEST_F(ExportMenuTest, TheFileMenuAsksForTheFileAndSaysWhatWasExported) {

@@ -18,6 +18,7 @@
 #include "schedule/RemindTimer.h"
 #include "store/CReminderItem.h"
 #include "store/CReminderItems.h"
+#include "tests/app/MailClientFixture.h"
 #include "tests/support/FakeEnv.h"
 
 namespace {
@@ -25,30 +26,10 @@ namespace {
 using host::app::MailClient;
 using host::app::MainWindow;
 
-class LogViewTest : public ::testing::Test {
+// The add-in is started by each test, once the log is where it wants it.
+class LogViewTest : public app_testing::MailClientTest {
 protected:
-    LogViewTest() {
-        QString error;
-        EXPECT_TRUE(client.OpenMailbox({folder.Path(), QString()}, error)) << error.toStdString();
-        host::RegisterEngineClasses(env.objects, client.Global(), client.Log());
-        host::RegisterMailHelperClasses(env.objects, client.Model());
-    }
-    ~LogViewTest() override {
-        client.Stop();
-        Globals::m_ReminderItems.reset();
-        Globals::m_Engine.reset();
-        RemindTimer::AlarmTimerId = 0;
-        RemindTimer::NextReminderTime.clear();
-    }
-    void Start() {
-        client.Start(host::LoadModule(QCoreApplication::applicationDirPath() + "/libChasewell.so"),
-                     false);
-    }
-    MainWindow& Main() { return *client.Main(); }
-
-    testing_support::TestEnv env;
-    testing_support::TempFolder folder;
-    MailClient client;
+    LogViewTest() : MailClientTest(false) {}
 };
 
 TEST_F(LogViewTest, AFailedSaveIsShownEvenWhenTheLogFileCannotBeWritten) {

@@ -37,18 +37,25 @@ using testing_support::TestEnv;
 
 class MailClientTest : public ::testing::Test {
 protected:
-    MailClientTest() {
+    // The mailbox is opened and the engine's classes registered; the add-in
+    // is started too unless startNow is false, for a test that prepares the
+    // data folder or the log first and then calls Start.
+    explicit MailClientTest(bool startNow = true) {
         QString error;
         EXPECT_TRUE(client.OpenMailbox({folder.Path(), QString()}, error)) << error.toStdString();
         host::RegisterEngineClasses(env.objects, client.Global(), client.Log());
         host::RegisterMailHelperClasses(env.objects, client.Model());
-        client.Start(host::LoadModule(QCoreApplication::applicationDirPath() + "/libChasewell.so"),
-                     false);
         // The add-in's send command presses Ctrl+Enter on the active window;
         // here the keystroke is delivered as the system would deliver it.
         env.windows.onKeys = [](QWidget* window, const QString& keys) {
             platform::QtWindowEffects().SendKeys(window, keys, true);
         };
+        if (startNow)
+            Start();
+    }
+    void Start() {
+        client.Start(host::LoadModule(QCoreApplication::applicationDirPath() + "/libChasewell.so"),
+                     false);
     }
     ~MailClientTest() override {
         client.Stop();

@@ -22,6 +22,7 @@
 #include "schedule/RemindTimer.h"
 #include "store/CReminderItem.h"
 #include "store/CReminderItems.h"
+#include "tests/app/MailClientFixture.h"
 #include "tests/support/FakeEnv.h"
 
 namespace {
@@ -38,28 +39,8 @@ const QString kRemoveHelp = QStringLiteral(
 
 // The program's mail client over a fresh data folder with the real add-in
 // started in it; the settings dialog loads the real options page library.
-class SettingsDialogTest : public ::testing::Test {
+class SettingsDialogTest : public app_testing::MailClientTest {
 protected:
-    SettingsDialogTest() {
-        QString error;
-        EXPECT_TRUE(client.OpenMailbox({folder.Path(), QString()}, error)) << error.toStdString();
-        host::RegisterEngineClasses(env.objects, client.Global(), client.Log());
-        host::RegisterMailHelperClasses(env.objects, client.Model());
-        client.Start(host::LoadModule(QCoreApplication::applicationDirPath() + "/libChasewell.so"),
-                     false);
-        env.windows.onKeys = [](QWidget* window, const QString& keys) {
-            platform::QtWindowEffects().SendKeys(window, keys, true);
-        };
-    }
-    ~SettingsDialogTest() override {
-        client.Stop();
-        Globals::m_ReminderItems.reset();
-        Globals::m_Engine.reset();
-        RemindTimer::AlarmTimerId = 0;
-        RemindTimer::NextReminderTime.clear();
-    }
-
-    MainWindow& Main() { return *client.Main(); }
     QAction* SettingsCommand() { return Main().findChild<QAction*>("actChasewellSettings"); }
     template <class T>
     static T* Control(SettingsDialog* dialog, const char* name) {
@@ -94,10 +75,6 @@ protected:
     static void DeleteClosed() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-
-    testing_support::TestEnv env;
-    testing_support::TempFolder folder;
-    MailClient client;
 };
 
 TEST_F(SettingsDialogTest, TheToolsMenuAndItsShortcutOpenTheDialogWithTheOptionsPage) {
