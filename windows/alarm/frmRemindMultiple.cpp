@@ -19,6 +19,7 @@
 #include "store/CReminderItem.h"
 #include "store/CReminderItems.h"
 #include "windows/alarm/SnoozeChoices.h"
+#include "windows/manage/GridInstructions.h"
 #include "windows/manage/ReminderGrid.h"
 #include "windows/manage/Twips.h"
 #include "windows/manage/frmDisplayEx.h"
@@ -71,16 +72,6 @@ void frmRemindMultiple::BuildControls() {
     cmdChangeColors =
         Named(new QPushButton(QStringLiteral("C&hange Colors...")), "cmdChangeColors");
     cmdOk = Named(new QPushButton(QStringLiteral("E&xit")), "cmdOk");
-    frameInstructions = Named(new QGroupBox(QStringLiteral("Instructions")), "frameInstructions");
-    Label1 = Named(new QLabel(QStringLiteral("Hold the control or shift key down to select "
-                                             "multiple rows.")),
-                   "Label1");
-    Label2 = Named(new QLabel(QStringLiteral("Click on any column header to sort by that "
-                                             "column.")),
-                   "Label2");
-    Label3 = Named(new QLabel(QStringLiteral("Double click any row to edit notes, the reminder "
-                                             "time, or the color.")),
-                   "Label3");
     lblOverdue = Named(new QLabel(QStringLiteral("Overdue reminders are shaded.  Snooze All and "
                                                  "Dismiss All Overdue act on these only.")),
                        "lblOverdue");
@@ -104,12 +95,11 @@ void frmRemindMultiple::BuildControls() {
     details->addWidget(cmdViewOriginal, 3, 0);
     details->addWidget(cmdChangeColors, 3, 1);
 
-    auto* instructions = new QVBoxLayout(frameInstructions);
-    for (QLabel* label : {Label1, Label2, Label3, lblOverdue}) {
-        label->setWordWrap(true);
-        instructions->addWidget(label);
-    }
-    instructions->addStretch();
+    const GridInstructions instructions = GridInstructions::Build({lblOverdue});
+    frameInstructions = instructions.frameInstructions;
+    Label1 = instructions.Label1;
+    Label2 = instructions.Label2;
+    Label3 = instructions.Label3;
 
     auto* side = new QVBoxLayout;
     side->addWidget(frameChasewellAlarmDetails);

@@ -13,6 +13,7 @@
 #include "schedule/Globals.h"
 #include "schedule/RemindTimer.h"
 #include "store/CReminderItems.h"
+#include "windows/manage/GridInstructions.h"
 #include "windows/manage/ReminderGrid.h"
 #include "windows/manage/Twips.h"
 #include "windows/manage/frmDisplayEx.h"
@@ -48,28 +49,17 @@ void frmViewReminders::BuildControls() {
     cmdCreate = Named(new QPushButton(QStringLiteral("&Create Email")), "cmdCreate");
     cmdView = Named(new QPushButton(QStringLiteral("&View Original")), "cmdView");
     cmdOk = Named(new QPushButton(QStringLiteral("E&xit")), "cmdOk");
-    frameInstructions = Named(new QGroupBox(QStringLiteral("Instructions")), "frameInstructions");
-    Label1 = Named(new QLabel(QStringLiteral("Hold the control or shift key down to select "
-                                             "multiple rows.")),
-                   "Label1");
-    Label2 = Named(new QLabel(QStringLiteral("Click on any column header to sort by that "
-                                             "column.")),
-                   "Label2");
-    Label3 = Named(new QLabel(QStringLiteral("Double click any row to edit notes, the reminder "
-                                             "time, or the color.")),
-                   "Label3");
     grdReminders = new ReminderGrid(traits.textKind);
 
     auto* commands = new QVBoxLayout(frameCommands);
     for (QPushButton* button : {cmdChangeReminderTime, cmdDelete, cmdCreate, cmdView, cmdOk})
         commands->addWidget(button);
     commands->addStretch();
-    auto* instructions = new QVBoxLayout(frameInstructions);
-    for (QLabel* label : {Label1, Label2, Label3}) {
-        label->setWordWrap(true);
-        instructions->addWidget(label);
-    }
-    instructions->addStretch();
+    const GridInstructions instructions = GridInstructions::Build();
+    frameInstructions = instructions.frameInstructions;
+    Label1 = instructions.Label1;
+    Label2 = instructions.Label2;
+    Label3 = instructions.Label3;
 
     auto* side = new QVBoxLayout;
     side->addWidget(frameCommands);
