@@ -1,5 +1,6 @@
 #include "store/DataFileText.h"
 
+#include <QStringDecoder>
 #include <cstdint>
 #include <cstring>
 
@@ -88,8 +89,17 @@ bool DataFileLines::Next() {
         if (m_encoding == Encoding::NotYetKnown)
             m_encoding = m_body.isValidUtf8() ? Encoding::Utf8 : Encoding::Windows1252;
         const QByteArrayView bytes(line, size);
-        m_decodedLine =
-            m_encoding == Encoding::Utf8 ? QString::fromUtf8(bytes) : DecodeWindows1252(bytes);
+        if (m_encoding == Encoding::Windows1252) {
+            m_decodedLine = DecodeWindows1252(bytes);
+        } else if (line == m_body.data()) {
+            // Decoding the file would drop a byte order mark here, at its
+            // start (one more, after the one skipped already).
+            m_decodedLine = QString::fromUtf8(bytes);
+        } else {
+            // But nowhere else.
+            QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+            m_decodedLine = utf8.decode(bytes);
+        }
         m_asciiLine = QLatin1StringView();
         return true;
     }
