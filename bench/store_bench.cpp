@@ -104,6 +104,27 @@ void BM_LoadData(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * bench->bytes.size());
 }
 
+// The same with every trace line going the whole way: the engine's trace
+// log object for each, into the engine's log and its file.
+void BM_LoadData_EngineLog(benchmark::State& state) {
+    host::EngineLog log;
+    log.SetFile(QDir(bench->folder.path()).filePath("Chasewell.log"));
+    bench->objects.Register(engine::kTraceLogProgId,
+                            [&log] { return std::make_shared<host::HxTraceLog>(log); });
+    for (auto _ : state) {
+        auto items = std::make_unique<CReminderItems>();
+        items->Initialize();
+        benchmark::DoNotOptimize(items->Count());
+        state.PauseTiming();
+        items.reset();
+        state.ResumeTiming();
+    }
+    bench->objects.Register(engine::kTraceLogProgId,
+                            [] { return std::make_shared<DiscardingTraceLog>(); });
+    state.SetBytesProcessed(state.iterations() * bench->bytes.size());
+    state.counters["lines_kept"] = static_cast<double>(log.Traces().size());
+}
+
 // Reading the same bytes as text and splitting them into lines.
 void BM_LoadBaseline(benchmark::State& state) {
     for (auto _ : state) {
@@ -180,6 +201,10 @@ void BM_RemoveByNoMatch(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_LoadData)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_LoadData_EngineLog)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_LoadBaseline)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
