@@ -71,6 +71,8 @@ enum Field {
 
 template <class Char, size_t N>
 bool Spells(const Char* key, const char (&word)[N]) {
+    if constexpr (sizeof(Char) == 1)
+        return std::memcmp(key, word, N - 1) == 0;
     for (size_t i = 0; i + 1 < N; ++i)
         if (Unit(key[i]) != static_cast<unsigned char>(word[i]))
             return false;

@@ -46,6 +46,17 @@ TEST(PackedStringsTest, EachStringIsItsOwnWhateverHappensToTheOthers) {
     EXPECT_EQ(c, ">x|y and more than the block had room for");
 }
 
+TEST(PackedStringsTest, Latin1TextOfAnyLengthIsWidenedByteForByte) {
+    QByteArray bytes;
+    for (int i = 0; i < 48; ++i) bytes += char(0xFF - i * 5);
+    for (qsizetype length = 0; length <= bytes.size(); ++length) {
+        PackedStrings strings(length, 1);
+        EXPECT_EQ(strings.AddLatin1(bytes.constData(), length),
+                  QString::fromLatin1(bytes.constData(), length))
+            << length;
+    }
+}
+
 TEST(PackedStringsTest, TextsOfNothingTakeNoRoom) {
     PackedStrings none(0, 0);
     EXPECT_EQ(none.AddUtf16(u"", 0), "");
