@@ -206,37 +206,41 @@ QString CReminderItem::SaveData() const {
     return record;
 }
 
-void CReminderItem::AppendRecord(QByteArray& out) const {
-    const QString* const values[] = {&m_EmailAddress, &m_EntryId, &m_StoreId, &m_SentDate,
-                                     &m_ReminderDate, &m_Subject, &m_Note};
-    qsizetype chars = 0;
-    for (const QString* value : values) chars += value->size();
+qsizetype CReminderItem::MaxRecordBytes() const {
     // Keywords, separators and the colour take under 100 bytes.
-    const qsizetype start = out.size();
-    out.resize(start + 100 + store::kMaxEscapedUtf8PerChar * chars);
-    char* p = out.data() + start;
-    const auto put = [&p](const auto& keyword) {
+    return 100 + store::kMaxEscapedUtf8PerChar *
+                     (m_EmailAddress.size() + m_EntryId.size() + m_StoreId.size() +
+                      m_SentDate.size() + m_ReminderDate.size() + m_Subject.size() + m_Note.size());
+}
+
+char* CReminderItem::WriteRecord(char* out) const {
+    const auto put = [&out](const auto& keyword) {
         // A literal: its length is known here, and the copy is a few moves.
-        std::memcpy(p, keyword, std::size(keyword) - 1);
-        p += std::size(keyword) - 1;
+        std::memcpy(out, keyword, std::size(keyword) - 1);
+        out += std::size(keyword) - 1;
     };
     put("EmailAddress: ");
-    p = store::WriteEscapedUtf8(p, m_EmailAddress);
+    out = store::WriteEscapedUtf8(out, m_EmailAddress);
     put("|EntryId: ");
-    p = store::WriteEscapedUtf8(p, m_EntryId);
+    out = store::WriteEscapedUtf8(out, m_EntryId);
     put("|StoreId: ");
-    p = store::WriteEscapedUtf8(p, m_StoreId);
+    out = store::WriteEscapedUtf8(out, m_StoreId);
     put("|SentDate: ");
-    p = store::WriteEscapedUtf8(p, m_SentDate);
+    out = store::WriteEscapedUtf8(out, m_SentDate);
     put("|ReminderDate: ");
-    p = store::WriteEscapedUtf8(p, m_ReminderDate);
+    out = store::WriteEscapedUtf8(out, m_ReminderDate);
     put("|Color: ");
-    p = std::to_chars(p, p + 11, m_Color).ptr;
+    out = std::to_chars(out, out + 11, m_Color).ptr;
     put("|Subject: ");
-    p = store::WriteEscapedUtf8(p, m_Subject);
+    out = store::WriteEscapedUtf8(out, m_Subject);
     put("|Note: ");
-    p = store::WriteEscapedUtf8(p, m_Note);
-    out.truncate(p - out.constData());
+    return store::WriteEscapedUtf8(out, m_Note);
+}
+
+void CReminderItem::AppendRecord(QByteArray& out) const {
+    const qsizetype start = out.size();
+    out.resize(start + MaxRecordBytes());
+    out.truncate(WriteRecord(out.data() + start) - out.constData());
 }
 
 bool CReminderItem::LoadData(QStringView inputString) {

@@ -72,6 +72,10 @@ public:
     // in UTF-8, a lone surrogate (which UTF-8 cannot hold) as U+FFFD. The
     // collection writes the file this way, without making the text first.
     void AppendRecord(QByteArray& out) const;
+    // The same into a buffer of at least MaxRecordBytes() bytes; returns the
+    // end of what was written.
+    char* WriteRecord(char* out) const;
+    qsizetype MaxRecordBytes() const;
 
     // Parses one record and takes the values it names, in the order they
     // come; values it does not name keep theirs. Never throws: a piece

@@ -140,21 +140,25 @@ void CReminderItems::SaveData() {
         // it is complete, so a failure leaves the old file whole. They are
         // handed over in pieces of a bounded size, however long the list.
         auto file = platform::Files().NewWritableFile(m_DataFilePath);
-        QByteArray piece;
-        piece.reserve(kPieceBytes + 4096);
+        QByteArray piece(2 * kPieceBytes, Qt::Uninitialized);
+        qsizetype used = 0;
         for (const Reminder& item : m_Items) {
-            item->AppendRecord(piece);
-            piece.append("\r\n", 2);
-            if (piece.size() >= kPieceBytes) {
-                const qsizetype whole = piece.size() - piece.size() % kPieceBytes;
+            const qsizetype room = used + item->MaxRecordBytes() + 2;
+            if (room > piece.size())
+                piece.resize(room);
+            char* const end = item->WriteRecord(piece.data() + used);
+            end[0] = '\r';
+            end[1] = '\n';
+            used = end + 2 - piece.constData();
+            if (used >= kPieceBytes) {
+                const qsizetype whole = used - used % kPieceBytes;
                 file->Append(QByteArray::fromRawData(piece.constData(), whole));
-                const qsizetype rest = piece.size() - whole;
-                std::memmove(piece.data(), piece.constData() + whole, static_cast<size_t>(rest));
-                piece.truncate(rest);
+                used -= whole;
+                std::memmove(piece.data(), piece.constData() + whole, static_cast<size_t>(used));
             }
         }
-        if (!piece.isEmpty())
-            file->Append(piece);
+        if (used > 0)
+            file->Append(QByteArray::fromRawData(piece.constData(), used));
         file->Commit();
 
         for (const Reminder& item : m_Items) item->setIsDirty(false);

@@ -66,19 +66,18 @@ char16_t EscapedCharacter(char16_t letter) {
 }
 
 #if defined(__SSE2__)
-// Whether any of the characters is not ASCII.
-inline bool AnyNotAscii(__m128i chars) {
-    const __m128i high = _mm_and_si128(chars, _mm_set1_epi16(static_cast<short>(0xFF80)));
-    return _mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF;
-}
-
-// Whether any of the bytes (ASCII characters, narrowed) is "|", CR or LF;
-// only the first `count` bytes count.
-inline bool AnySpecial(__m128i bytes, int count) {
+// Characters narrowed to bytes with _mm_packus_epi16, which saturates as if
+// they were signed: ASCII stays as it is, 0x80 to 0x7FFF become bytes with
+// the top bit set, and 0x8000 up become 0, as NUL does. The bits of the
+// result are set for the bytes that are not ASCII written as it stands:
+// the top bit, 0 (a NUL then takes the slow way, which writes it as it is),
+// "|", CR and LF.
+inline int NotPlain(__m128i bytes) {
     const __m128i special = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('|')),
                                                       _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))),
-                                         _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
-    return (_mm_movemask_epi8(special) & ((1 << count) - 1)) != 0;
+                                         _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')),
+                                                      _mm_cmpeq_epi8(bytes, _mm_setzero_si128())));
+    return _mm_movemask_epi8(_mm_or_si128(bytes, special));
 }
 
 inline __m128i Load8(const char16_t* in) {
@@ -88,12 +87,8 @@ inline __m128i Load8(const char16_t* in) {
 // Copies eight characters when all are plain.
 inline bool CopyPlain8(const char16_t* in, char* out) {
     const __m128i chars = Load8(in);
-    if (AnyNotAscii(chars))
-        return false;
-    // Narrowing saturates as if the characters were signed, which ASCII
-    // ones survive unchanged.
     const __m128i bytes = _mm_packus_epi16(chars, chars);
-    if (AnySpecial(bytes, 8))
+    if ((NotPlain(bytes) & 0xFF) != 0)
         return false;
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out), bytes);
     return true;
@@ -110,12 +105,8 @@ qsizetype CopyPlainAscii(const char16_t* in, qsizetype size, char* out) {
     qsizetype done = 0;
 #if defined(__SSE2__)
     for (; done + 16 <= size; done += 16) {
-        const __m128i low = Load8(in + done);
-        const __m128i high = Load8(in + done + 8);
-        if (AnyNotAscii(_mm_or_si128(low, high)))
-            break;
-        const __m128i bytes = _mm_packus_epi16(low, high);
-        if (AnySpecial(bytes, 16))
+        const __m128i bytes = _mm_packus_epi16(Load8(in + done), Load8(in + done + 8));
+        if (NotPlain(bytes) != 0)
             break;
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done), bytes);
     }

@@ -115,11 +115,21 @@ TEST_F(RecordBytesTest, RecordsAreWrittenAsTheirTextEncoded) {
     }
     // Escapes, characters of two, three and four bytes, and surrogates
     // without their other half, at every place of the vector steps.
-    const QString specials[] = {
-        QStringLiteral("|"),           QStringLiteral("\r"),      QStringLiteral("\n"),
-        QStringLiteral(u"\uE000"),     QStringLiteral(u"\u00E9"), QStringLiteral(u"\u20AC"),
-        QStringLiteral(u"\U0001F600"), QString(QChar(0xD83D)),    QString(QChar(0xDE00)),
-        QStringLiteral(u"\u00FF"),     QStringLiteral(u"\u0100"), QStringLiteral("\x7F")};
+    const QString specials[] = {QStringLiteral("|"),
+                                QStringLiteral("\r"),
+                                QStringLiteral("\n"),
+                                QStringLiteral(u"\uE000"),
+                                QStringLiteral(u"\u00E9"),
+                                QStringLiteral(u"\u20AC"),
+                                QStringLiteral(u"\U0001F600"),
+                                QString(QChar(0xD83D)),
+                                QString(QChar(0xDE00)),
+                                QStringLiteral(u"\u00FF"),
+                                QStringLiteral(u"\u0100"),
+                                QStringLiteral("\x7F"),
+                                QString(QChar(0)),
+                                QStringLiteral(u"\u8000"),
+                                QStringLiteral(u"\uFFFF")};
     for (const QString& special : specials) {
         for (int length : {1, 7, 8, 9, 15, 16, 17, 24, 31, 33}) {
             for (int at = 0; at < length; ++at) {
