@@ -3,9 +3,18 @@
 // look at every reminder (FindEx and RemoveBy that match nothing).
 //
 // Trace lines go to a trace log that discards them, so the figures are the
-// store's own and not those of the engine's log.
+// store's own and not those of the engine's log (BM_LoadData_EngineLog has
+// the whole path, into the engine's log file).
+//
+// Memory is counted with mallinfo2: the bytes malloc has handed out and not
+// had back, chunk headers included, before and after loading. That is what
+// the reminders cost the heap (Qt's strings and every object come from
+// malloc), unlike the resident set, which also keeps pages freed earlier and
+// pages of other benchmarks, and unlike a counting operator new, which does
+// not see Qt's string data.
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -95,6 +104,27 @@ void BM_LoadData(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * bench->bytes.size());
 }
 
+// The same with every trace line going the whole way: the engine's trace
+// log object for each, into the engine's log and its file.
+void BM_LoadData_EngineLog(benchmark::State& state) {
+    host::EngineLog log;
+    log.SetFile(QDir(bench->folder.path()).filePath("Chasewell.log"));
+    bench->objects.Register(engine::kTraceLogProgId,
+                            [&log] { return std::make_shared<host::HxTraceLog>(log); });
+    for (auto _ : state) {
+        auto items = std::make_unique<CReminderItems>();
+        items->Initialize();
+        benchmark::DoNotOptimize(items->Count());
+        state.PauseTiming();
+        items.reset();
+        state.ResumeTiming();
+    }
+    bench->objects.Register(engine::kTraceLogProgId,
+                            [] { return std::make_shared<DiscardingTraceLog>(); });
+    state.SetBytesProcessed(state.iterations() * bench->bytes.size());
+    state.counters["lines_kept"] = static_cast<double>(log.Traces().size());
+}
+
 // Reading the same bytes as text and splitting them into lines.
 void BM_LoadBaseline(benchmark::State& state) {
     for (auto _ : state) {
@@ -103,6 +133,35 @@ void BM_LoadBaseline(benchmark::State& state) {
         benchmark::DoNotOptimize(lines.size());
     }
     state.SetBytesProcessed(state.iterations() * bench->bytes.size());
+}
+
+size_t HeapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// The heap the loaded reminders hold, and the same once every due date has
+// been read as the alarm timer reads them at start-up.
+void BM_MemoryLoaded(benchmark::State& state) {
+    double loaded = 0;
+    double datesRead = 0;
+    for (auto _ : state) {
+        const size_t before = HeapInUse();
+        auto items = std::make_unique<CReminderItems>();
+        items->Initialize();
+        loaded = static_cast<double>(HeapInUse() - before);
+        for (qint32 i = 1; i <= items->Count(); ++i)
+            benchmark::DoNotOptimize(items->Item(i)->ReminderDateValue());
+        datesRead = static_cast<double>(HeapInUse() - before);
+        state.PauseTiming();
+        items.reset();
+        state.ResumeTiming();
+    }
+    const double fileBytes = static_cast<double>(bench->bytes.size());
+    state.counters["heap_MB"] = loaded / 1e6;
+    state.counters["x_file"] = loaded / fileBytes;
+    state.counters["dates_read_x_file"] = datesRead / fileBytes;
+    state.counters["B_per_reminder"] = loaded / kReminders;
 }
 
 void BM_SaveData(benchmark::State& state) {
@@ -142,10 +201,15 @@ void BM_RemoveByNoMatch(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_LoadData)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_LoadData_EngineLog)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_LoadBaseline)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
+BENCHMARK(BM_MemoryLoaded)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_SaveData)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_SaveBaseline)
     ->Unit(benchmark::kMillisecond)

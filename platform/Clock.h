@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 
 namespace platform {
@@ -23,9 +24,21 @@ public:
 };
 
 // Reads the system clock, to whole seconds.
+//
+// Working out the local time of an instant is slow (the time zone's rules
+// are consulted every time), and the clock is read for every line of the
+// engine's log, thousands of times a second while the data file loads. So
+// each second's local time is worked out once, and again whenever the time
+// zone (the TZ variable) changes.
 class SystemClock : public Clock {
 public:
     QDateTime Now() const override;
+
+private:
+    mutable qint64 m_second = -1;
+    mutable bool m_zoneSet = false;
+    mutable QByteArray m_zone;
+    mutable QDateTime m_now;
 };
 
 }  // namespace platform

@@ -250,9 +250,22 @@ bool LocalDataFiles::Exists(const QString& path) {
 QByteArray LocalDataFiles::ReadAll(const QString& path) {
     ReadDescriptor file(path);
     struct stat status {};
-    QByteArray content;
+    // Straight into the result, as much as the file says it holds and one
+    // byte more, to see whether it grew meanwhile; in pieces after that.
+    qsizetype expected = 0;
     if (::fstat(file.fd(), &status) == 0 && S_ISREG(status.st_mode))
-        content.reserve(static_cast<qsizetype>(status.st_size));
+        expected = static_cast<qsizetype>(status.st_size);
+    QByteArray content(expected + 1, Qt::Uninitialized);
+    qsizetype size = 0;
+    while (size < content.size()) {
+        const size_t got = ReadSome(file.fd(), content.data() + size,
+                                    static_cast<size_t>(content.size() - size), path);
+        if (got == 0) {
+            content.truncate(size);
+            return content;
+        }
+        size += static_cast<qsizetype>(got);
+    }
     char piece[kReadPieceBytes];
     while (const size_t got = ReadSome(file.fd(), piece, sizeof piece, path))
         content.append(piece, static_cast<qsizetype>(got));

@@ -10,6 +10,10 @@ namespace {
 QString Normalised(const QString& progId) {
     return progId.toCaseFolded();
 }
+
+// More spellings than any program uses; past it the memory starts again, so
+// that callers spelling names in ever new ways cannot make it grow.
+constexpr qsizetype kRememberedSpellings = 64;
 }  // namespace
 
 void ObjectRegistry::Register(const QString& progId, Factory factory) {
@@ -17,26 +21,37 @@ void ObjectRegistry::Register(const QString& progId, Factory factory) {
         Unregister(progId);
         return;
     }
-    m_factories.insert(Normalised(progId), std::move(factory));
+    m_found.clear();
+    m_factories.insert(Normalised(progId), std::make_shared<const Factory>(std::move(factory)));
 }
 
 void ObjectRegistry::Unregister(const QString& progId) {
+    m_found.clear();
     m_factories.remove(Normalised(progId));
 }
 
 bool ObjectRegistry::IsRegistered(const QString& progId) const {
-    return m_factories.contains(Normalised(progId));
+    return Find(progId) != nullptr;
+}
+
+ObjectRegistry::SharedFactory ObjectRegistry::Find(const QString& progId) const {
+    const auto known = m_found.constFind(progId);
+    if (known != m_found.constEnd())
+        return *known;
+    SharedFactory factory = m_factories.value(Normalised(progId));
+    if (m_found.size() >= kRememberedSpellings)
+        m_found.clear();
+    m_found.insert(progId, factory);
+    return factory;
 }
 
 ObjectRef ObjectRegistry::CreateObject(const QString& progId) const {
-    const auto found = m_factories.constFind(Normalised(progId));
-    if (found == m_factories.constEnd())
+    const SharedFactory factory = Find(progId);
+    if (!factory)
         throw RuntimeError::CantCreateObject();
-    // A copy, so that a factory may register or unregister names meanwhile.
-    const Factory factory = *found;
     ObjectRef object;
     try {
-        object = factory();
+        object = (*factory)();
     } catch (const RuntimeError&) {
         throw;
     } catch (const std::exception&) {

@@ -39,7 +39,20 @@ public:
     }
 
 private:
-    QHash<QString, Factory> m_factories;
+    // Shared, so that a factory running may register or unregister names
+    // (its own among them) meanwhile.
+    using SharedFactory = std::shared_ptr<const Factory>;
+
+    // The factory for a name; empty when none is registered.
+    SharedFactory Find(const QString& progId) const;
+
+    // By the name with its letter case folded.
+    QHash<QString, SharedFactory> m_factories;
+    // What each spelling of a name asked for found, empty for none. Callers
+    // ask with the same few spellings over and over (the trace log's for
+    // every trace line), and folding the letter case each time cost more
+    // than the creation itself. Emptied whenever a registration changes.
+    mutable QHash<QString, SharedFactory> m_found;
 };
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QLatin1StringView>
 #include <QString>
 #include <QStringView>
 
@@ -66,6 +68,14 @@ public:
 
     // The record, one line without a line end. Changes nothing.
     QString SaveData() const;
+    // Appends the record to out as the data file holds it: SaveData's text
+    // in UTF-8, a lone surrogate (which UTF-8 cannot hold) as U+FFFD. The
+    // collection writes the file this way, without making the text first.
+    void AppendRecord(QByteArray& out) const;
+    // The same into a buffer of at least MaxRecordBytes() bytes; returns the
+    // end of what was written.
+    char* WriteRecord(char* out) const;
+    qsizetype MaxRecordBytes() const;
 
     // Parses one record and takes the values it names, in the order they
     // come; values it does not name keep theirs. Never throws: a piece
@@ -79,6 +89,11 @@ public:
     // collection uses to keep the file it came from.
     bool LoadData(QStringView inputString);
     bool LoadData(const QString& inputString) { return LoadData(QStringView(inputString)); }
+    // The same for a record in Latin-1, every byte one character: exactly
+    // what LoadData(QString::fromLatin1(inputString)) does, without widening
+    // the record first. The collection reads the data file's plain ASCII
+    // lines this way.
+    bool LoadData(QLatin1StringView inputString);
 
     void setStoreId(const QString& value);
     const QString& StoreId() const { return m_StoreId; }
@@ -89,8 +104,10 @@ public:
 
 private:
     static QString DisplayForm(const QString& dateText);
-    // Takes a field's value; false when the key is not a known keyword.
-    bool TakeField(QStringView key, QStringView value);
+    // LoadData for a record of either kind of character: char (Latin-1) or
+    // char16_t (UTF-16).
+    template <class Char>
+    bool LoadRecord(const Char* input, qsizetype size);
     QString TraceText() const;
 
     QString m_EmailAddress;

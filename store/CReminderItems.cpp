@@ -1,6 +1,7 @@
 #include "store/CReminderItems.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "addin/contracts/ErrorReport.h"
 #include "addin/contracts/HostEngine.h"
@@ -14,9 +15,10 @@ namespace {
 using engine::ReportSource;
 
 const QString kDataFileName = QStringLiteral("ChasewellData.txt");
-const QString kLineEnd = QStringLiteral("\r\n");
-// How much of the file SaveData encodes before handing it to the file.
-constexpr qsizetype kPieceBytes = 256 * 1024;
+// SaveData hands the file over in pieces of this size: what the file layer
+// writes at once, so that it writes each straight from here, without a copy,
+// while it is still in the processor's cache.
+constexpr qsizetype kPieceBytes = platform::LocalDataFiles::kBufferBytes;
 const QString kLoadTrace = QStringLiteral("Chasewell.CReminderItems.LoadData");
 const QString kRemoveByTrace = QStringLiteral("RemoveBy");
 const ReportSource kExistsSource =
@@ -138,18 +140,25 @@ void CReminderItems::SaveData() {
         // it is complete, so a failure leaves the old file whole. They are
         // handed over in pieces of a bounded size, however long the list.
         auto file = platform::Files().NewWritableFile(m_DataFilePath);
-        QByteArray piece;
-        piece.reserve(kPieceBytes + 4096);
+        QByteArray piece(2 * kPieceBytes, Qt::Uninitialized);
+        qsizetype used = 0;
         for (const Reminder& item : m_Items) {
-            store::AppendDataFileText(piece, item->SaveData());
-            store::AppendDataFileText(piece, kLineEnd);
-            if (piece.size() >= kPieceBytes) {
-                file->Append(piece);
-                piece.truncate(0);
+            const qsizetype room = used + item->MaxRecordBytes() + 2;
+            if (room > piece.size())
+                piece.resize(room);
+            char* const end = item->WriteRecord(piece.data() + used);
+            end[0] = '\r';
+            end[1] = '\n';
+            used = end + 2 - piece.constData();
+            if (used >= kPieceBytes) {
+                const qsizetype whole = used - used % kPieceBytes;
+                file->Append(QByteArray::fromRawData(piece.constData(), whole));
+                used -= whole;
+                std::memmove(piece.data(), piece.constData() + whole, static_cast<size_t>(used));
             }
         }
-        if (!piece.isEmpty())
-            file->Append(piece);
+        if (used > 0)
+            file->Append(QByteArray::fromRawData(piece.constData(), used));
         file->Commit();
 
         for (const Reminder& item : m_Items) item->setIsDirty(false);
@@ -173,22 +182,16 @@ void CReminderItems::LoadData() {
 
         // Until every line is in the list, saving would drop what is not.
         m_FileNotFullyRead = true;
-        const QString text = store::DecodeDataFileText(platform::Files().ReadAll(m_DataFilePath));
+        const QByteArray bytes = platform::Files().ReadAll(m_DataFilePath);
         bool everyLineTaken = true;
-        const QStringView content(text);
-        qsizetype start = 0;
-        while (start < content.size()) {
-            qsizetype end = content.indexOf(kLineEnd, start);
-            if (end < 0)
-                end = content.size();
-            const QStringView line = content.sliced(start, end - start);
-            start = end + kLineEnd.size();
-            if (line.isEmpty())
-                continue;
+        store::DataFileLines lines(bytes);
+        while (lines.Next()) {
             auto item = std::make_shared<CReminderItem>();
             // Added even when its line did not parse completely; the item
             // reported that itself.
-            if (!item->LoadData(line))
+            const bool taken = lines.IsAscii() ? item->LoadData(lines.AsciiLine())
+                                               : item->LoadData(lines.DecodedLine());
+            if (!taken)
                 everyLineTaken = false;
             Add(item);
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 namespace store {
 
@@ -23,5 +24,15 @@ QString EscapeRecordValue(const QString& value);
 // Undoes EscapeRecordValue. U+E000 followed by any other character, or at
 // the very end, is kept as it stands.
 QString UnescapeRecordValue(const QString& value);
+// The same into out, which has room for value.size() characters (undoing
+// never lengthens a text); returns the number written.
+qsizetype UnescapeRecordValueInto(QStringView value, char16_t* out);
+
+// Writes the value as the data file holds it: escaped as EscapeRecordValue
+// does and encoded as UTF-8, in one pass. A lone surrogate, which UTF-8
+// cannot hold, becomes U+FFFD. Returns the end of what was written, at most
+// kMaxEscapedUtf8PerChar bytes for each character of the value.
+char* WriteEscapedUtf8(char* out, QStringView value);
+inline constexpr qsizetype kMaxEscapedUtf8PerChar = 4;
 
 }  // namespace store

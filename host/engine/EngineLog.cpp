@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <algorithm>
@@ -19,9 +20,38 @@ namespace host {
 namespace {
 
 template <class T>
-void Keep(std::deque<T>& kept, const T& item, size_t limit) {
-    kept.push_back(item);
+void Keep(std::deque<T>& kept, T&& item, size_t limit) {
+    kept.push_back(std::move(item));
     while (kept.size() > limit) kept.pop_front();
+}
+
+// "yyyy-MM-dd HH:mm:ss": written out here, since the locale's general
+// formatter took longer than everything else a line costs.
+void AppendStamp(QString& text, const QDateTime& when) {
+    const QDate date = when.date();
+    const QTime time = when.time();
+    char16_t stamp[19];
+    const auto put = [&stamp](int at, int value, int digits) {
+        for (int i = digits - 1; i >= 0; --i, value /= 10)
+            stamp[at + i] = static_cast<char16_t>(u'0' + value % 10);
+    };
+    const int year = date.year();
+    if (!date.isValid() || year < 0 || year > 9999) {
+        text.append(when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        return;
+    }
+    put(0, year, 4);
+    stamp[4] = u'-';
+    put(5, date.month(), 2);
+    stamp[7] = u'-';
+    put(8, date.day(), 2);
+    stamp[10] = u' ';
+    put(11, time.hour(), 2);
+    stamp[13] = u':';
+    put(14, time.minute(), 2);
+    stamp[16] = u':';
+    put(17, time.second(), 2);
+    text.append(reinterpret_cast<const QChar*>(stamp), 19);
 }
 
 void ToStandardError(const QByteArray& text) {
@@ -36,10 +66,12 @@ EngineLog::EngineLog(size_t keptTraces, size_t keptErrors)
       m_keptErrors(std::max<size_t>(keptErrors, 1)) {}
 
 EngineLog::~EngineLog() {
+    Flush();
     CloseFile();
 }
 
 void EngineLog::SetFile(const QString& path, qint64 rotateBytes) {
+    Flush();
     CloseFile();
     m_file = path;
     m_rotateBytes = rotateBytes;
@@ -47,20 +79,40 @@ void EngineLog::SetFile(const QString& path, qint64 rotateBytes) {
     m_problemTold = false;
 }
 
-void EngineLog::AddTrace(const TraceLine& line) {
-    Keep(m_traces, line, m_keptTraces);
-    Append(QStringLiteral("TRACE %1 %2: %3").arg(line.module, line.procedure, line.message), false);
+void EngineLog::AddTrace(TraceLine line) {
+    Keep(m_traces, std::move(line), m_keptTraces);
+    if (m_file.isEmpty())
+        return;
+    const TraceLine& kept = m_traces.back();
+    BeginLine();
+    m_text.append(QLatin1StringView("TRACE "))
+        .append(kept.module)
+        .append(u' ')
+        .append(kept.procedure)
+        .append(QLatin1StringView(": "))
+        .append(kept.message);
+    Append(false);
 }
 
 void EngineLog::AddError(const ErrorReportRecord& report) {
-    Keep(m_errors, report, m_keptErrors);
-    Append(QStringLiteral("ERROR %1 [flag %2]: %3")
-               .arg(report.source)
-               .arg(report.flag)
-               .arg(report.message),
-           true);
+    Keep(m_errors, ErrorReportRecord(report), m_keptErrors);
+    if (!m_file.isEmpty()) {
+        BeginLine();
+        m_text.append(QLatin1StringView("ERROR "))
+            .append(report.source)
+            .append(QLatin1StringView(" [flag "))
+            .append(QString::number(report.flag))
+            .append(QLatin1StringView("]: "))
+            .append(report.message);
+        Append(true);
+    }
     if (onError)
         onError(report);
+}
+
+void EngineLog::Flush() {
+    if (!m_pending.isEmpty())
+        WritePending();
 }
 
 std::vector<QString> EngineLog::TraceMessages(const QString& procedure) const {
@@ -84,16 +136,22 @@ void EngineLog::SetFileProblemHandler(std::function<void(const QString&)> handle
     }
 }
 
-void EngineLog::Append(const QString& text, bool isError) {
-    if (m_file.isEmpty())
-        return;
+void EngineLog::BeginLine() {
+    m_text.truncate(0);
     // The platform clock, so that lines follow a simulated clock too.
-    const QString stamp = platform::Now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    const QByteArray line = (stamp + u' ' + text + u'\n').toUtf8();
+    AppendStamp(m_text, platform::Now());
+    m_text.append(u' ');
+}
+
+void EngineLog::Append(bool isError) {
+    m_text.append(u'\n');
+    const QByteArray line = m_text.toUtf8();
 
     int error = 0;
     bool open = m_fd >= 0 || Open(&error);
     if (open && m_size > 0 && m_size + line.size() > m_rotateBytes) {
+        // What was gathered belongs to the file being put aside.
+        WritePending();
         Rotate();
         open = m_fd >= 0 || Open(&error);
     }
@@ -104,25 +162,62 @@ void EngineLog::Append(const QString& text, bool isError) {
             ToStandardError(line);
         return;
     }
-    const char* data = line.constData();
-    size_t left = static_cast<size_t>(line.size());
+    m_pending.append(line);
+    m_size += line.size();
+    const bool now = isError || m_pending.size() >= kGatherBytes || !FlushLater();
+    if (now && !WritePending() && isError)
+        ToStandardError(line);
+}
+
+bool EngineLog::WritePending() {
+    QByteArray pending = std::exchange(m_pending, QByteArray());
+    if (m_fd < 0) {
+        // The file went (rotation failed to reopen it); its problem is told.
+        m_size -= pending.size();
+        return false;
+    }
+    const char* data = pending.constData();
+    size_t left = static_cast<size_t>(pending.size());
     while (left > 0) {
         const ssize_t written = ::write(m_fd, data, left);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) {
+            m_size -= static_cast<qint64>(left);
             Failed(written < 0 ? errno : EIO);
-            if (isError)
-                ToStandardError(line);
-            return;
+            return false;
         }
         data += written;
         left -= static_cast<size_t>(written);
     }
-    m_size += line.size();
     // Written again: a later failure is news.
     m_problem.clear();
     m_problemTold = false;
+    // The buffer is kept for the next lines.
+    if (m_pending.isEmpty()) {
+        pending.truncate(0);
+        m_pending = std::move(pending);
+    }
+    return true;
+}
+
+bool EngineLog::FlushLater() {
+    if (m_flushAsked)
+        return true;
+    QCoreApplication* const app = QCoreApplication::instance();
+    if (!app)
+        return false;
+    m_flushAsked = true;
+    QMetaObject::invokeMethod(
+        app,
+        [self = std::weak_ptr<EngineLog*>(m_self)] {
+            if (const auto log = self.lock()) {
+                (*log)->m_flushAsked = false;
+                (*log)->Flush();
+            }
+        },
+        Qt::QueuedConnection);
+    return true;
 }
 
 bool EngineLog::Open(int* error) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -47,6 +48,7 @@ TEST(EngineLogTest, AppendsToItsFileAndRotatesItAtItsSize) {
     // A trace line here is 49 bytes: three fit under the limit.
     log.SetFile(path, 160);
     for (int n = 1; n <= 3; ++n) log.AddTrace(Trace(n));
+    log.Flush();
     EXPECT_EQ(ReadBytes(path),
               "2024-03-07 10:00:00 TRACE Chasewell Proc: line 1\n"
               "2024-03-07 10:00:00 TRACE Chasewell Proc: line 2\n"
@@ -64,6 +66,7 @@ TEST(EngineLogTest, AppendsToItsFileAndRotatesItAtItsSize) {
     for (int n = 4; n <= 6; ++n) log.AddTrace(Trace(n));
     EXPECT_TRUE(ReadBytes(path + ".1").startsWith("2024-03-07 10:00:00 ERROR"));
     EXPECT_TRUE(ReadBytes(path + ".1").endsWith("line 4\n"));
+    log.Flush();
     EXPECT_EQ(ReadBytes(path),
               "2024-03-07 10:00:00 TRACE Chasewell Proc: line 5\n"
               "2024-03-07 10:00:00 TRACE Chasewell Proc: line 6\n");
@@ -74,6 +77,7 @@ TEST(EngineLogTest, AppendsToItsFileAndRotatesItAtItsSize) {
     EngineLog later;
     later.SetFile(path, 60);
     later.AddTrace(Trace(7));
+    later.Flush();
     EXPECT_EQ(ReadBytes(path), "2024-03-07 10:00:00 TRACE Chasewell Proc: line 7\n");
 }
 
@@ -117,9 +121,50 @@ TEST(EngineLogTest, AnUnwritableFileKeepsTheReportsAndSaysSoOnce) {
     EXPECT_EQ(told.back(), "Could not write the log file " + path + ": No such file or directory");
     ASSERT_TRUE(QDir().mkpath(temp.File("gone")));
     log.AddTrace(Trace(4));
+    log.Flush();
     EXPECT_EQ(log.FileProblem(), "");
     EXPECT_EQ(ReadBytes(path), "2024-03-07 10:00:00 TRACE Chasewell Proc: line 4\n");
     EXPECT_EQ(told.size(), 2u);
+}
+
+TEST(EngineLogTest, TraceLinesAreWrittenTogetherAndReportsAtOnce) {
+    TestEnv env;
+    env.clock.Set("2024-01-02 03:04:05");
+    TempFolder temp;
+    const QString path = temp.File("Chasewell.log");
+    const QByteArray first = "2024-01-02 03:04:05 TRACE Chasewell Proc: line 1\n";
+    {
+        EngineLog log;
+        log.SetFile(path);
+        log.AddTrace(Trace(1));
+        EXPECT_EQ(ReadBytes(path), "");
+        // When the event loop runs next.
+        QCoreApplication::processEvents();
+        EXPECT_EQ(ReadBytes(path), first);
+
+        // A report goes out at once, with what was gathered before it, in
+        // order.
+        log.AddTrace(Trace(2));
+        log.AddError({"Error occurred.  Reason: Overflow", 0, "Chasewell.X"});
+        EXPECT_EQ(ReadBytes(path), first +
+                                       "2024-01-02 03:04:05 TRACE Chasewell Proc: line 2\n"
+                                       "2024-01-02 03:04:05 ERROR Chasewell.X [flag 0]: Error "
+                                       "occurred.  Reason: Overflow\n");
+
+        // Past the gathering size, without waiting for the event loop.
+        const QByteArray before = ReadBytes(path);
+        const QString longText(200, u'x');
+        int lines = 0;
+        while (ReadBytes(path) == before) {
+            log.AddTrace({"Chasewell", "Proc", longText, 0});
+            ASSERT_LT(++lines, 400);
+        }
+        EXPECT_GE(ReadBytes(path).size() - before.size(), EngineLog::kGatherBytes);
+        log.AddTrace(Trace(3));
+        EXPECT_FALSE(ReadBytes(path).endsWith("line 3\n"));
+    }
+    // Nothing is lost when the log goes.
+    EXPECT_TRUE(ReadBytes(path).endsWith("TRACE Chasewell Proc: line 3\n"));
 }
 
 }  // namespace

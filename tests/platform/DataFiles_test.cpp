@@ -100,6 +100,8 @@ TEST(LocalDataFilesTest, ReadsWholeFilesAndSaysWhyItCannot) {
     const QByteArray large = Sized(300 * 1024, 'x');
     WriteBytes(temp.File("large.txt"), large);
     EXPECT_EQ(files.ReadAll(temp.File("large.txt")), large);
+    // A file that holds more than its size says.
+    EXPECT_TRUE(files.ReadAll("/proc/self/status").contains("\nPid:\t"));
 
     EXPECT_EQ(ErrorOf([&] { files.ReadAll(temp.File("missing.txt")); }),
               "Could not read " + temp.File("missing.txt") + ": No such file or directory");

@@ -72,4 +72,18 @@ TEST(ClockTest, WallClockValuesCarryNoZone) {
     EXPECT_LE(std::abs(now.secsTo(asWall)), 5);
 }
 
+TEST(EnvTest, TheSystemClockFollowsAChangeOfTimeZoneAtOnce) {
+    const platform::SystemClock clock;
+    testing_support::ScopedTimeZone zone("UTC0");
+    const QDateTime utc = clock.Now();
+    zone.Change("XXX-5");
+    const QDateTime east = clock.Now();
+    zone.Change("UTC0");
+    const QDateTime again = clock.Now();
+    // Within a second or two of each other, whatever the machine does.
+    EXPECT_LE(std::abs(utc.secsTo(east) - 5 * 3600), 2) << east.toString().toStdString();
+    EXPECT_LE(std::abs(utc.secsTo(again)), 2);
+    EXPECT_EQ(clock.Now().time().msec(), 0);
+}
+
 }  // namespace

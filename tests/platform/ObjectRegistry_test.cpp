@@ -78,4 +78,26 @@ TEST(ObjectRegistryTest, AFactoryMayChangeTheRegistryWhileItRuns) {
     EXPECT_FALSE(registry.IsRegistered("Once.Only"));
 }
 
+TEST(ObjectRegistryTest, EverySpellingFollowsTheRegistrationsAsTheyChange) {
+    ObjectRegistry registry;
+    // Asked for before anyone registered it, then registered: found.
+    EXPECT_FALSE(registry.IsRegistered("Late.Thing"));
+    registry.Register("LATE.THING", [] { return std::make_shared<Thing>(); });
+    EXPECT_EQ(registry.CreateObject("Late.Thing")->TypeName(), "Thing");
+    registry.Unregister("late.thing");
+    EXPECT_EQ(ErrorOf([&] { registry.CreateObject("Late.Thing"); }),
+              "ActiveX component can't create object");
+
+    // However many spellings are used, each finds the one registration.
+    registry.Register("Many.Spellings", [] { return std::make_shared<Other>(); });
+    const QString name = "many.spellings";
+    for (int bits = 0; bits < 200; ++bits) {
+        QString spelling = name;
+        for (int i = 0; i < 8; ++i)
+            if (bits & (1 << i))
+                spelling[i] = spelling[i].toUpper();
+        ASSERT_EQ(registry.CreateObject(spelling)->TypeName(), "Other") << spelling.toStdString();
+    }
+}
+
 }  // namespace
