@@ -366,6 +366,9 @@ QString CReminderItem::TraceText() const {
     QChar* out = text.data();
     for (const auto& line : lines) {
         for (const QStringView part : line) {
+            // An empty value may have no storage at all.
+            if (part.isEmpty())
+                continue;
             std::memcpy(out, part.data(), static_cast<size_t>(part.size()) * sizeof(QChar));
             out += part.size();
         }
