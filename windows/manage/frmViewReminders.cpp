@@ -126,7 +126,7 @@ void frmViewReminders::Form_Load() {
 void frmViewReminders::Form_Unload() {
     // Cleared first: this runs once, whatever fails below.
     m_loaded = false;
-    engine::Trapped(ReportSource::Fixed("Chasewell.Form_Unload"), 1, [this] {
+    engine::Trapped(ReportSource::Fixed("Chasewell.Form_Unload"), 1, [] {
         Globals::WriteTrace("frmViewReminders.Form_Unload", "Unload called");
     });
     // The details window goes with the list: left open, it would go on
