@@ -9,40 +9,20 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QLocale>
-#include <QTemporaryDir>
 #include <memory>
 
-#include "addin/contracts/HostEngine.h"
-#include "host/engine/EngineLog.h"
-#include "host/engine/HxGlobal.h"
+#include "bench/BenchEnv.h"
 #include "host/export/CalendarExport.h"
 #include "host/export/ICalendarWriter.h"
-#include "platform/Env.h"
 #include "store/CReminderItems.h"
 
 namespace {
 
 constexpr int kReminders = 10000;
 
-class DiscardingTraceLog : public engine::ITraceLog {
-public:
-    void WriteLine(QString&, QString&, QString&, qint32&) override {}
-};
-
-// Real files and clock, United States dates, the engine's global object over
-// a temporary data folder, and the reminders.
-struct BenchEnv {
-    BenchEnv() {
-        env.clock = &clock;
-        env.dates = &dates;
-        env.objects = &objects;
-        env.files = &files;
-        platform::Env::Install(&env);
-        global = std::make_shared<host::HxGlobal>(log, folder.path());
-        objects.Register(engine::kGlobalProgId, [this] { return global; });
-        objects.Register(engine::kTraceLogProgId,
-                         [] { return std::make_shared<DiscardingTraceLog>(); });
+// The platform and the reminders.
+struct ExportBenchEnv : bench::BenchEnv {
+    ExportBenchEnv() {
         reminders.Initialize();
         for (int i = 0; i < kReminders; ++i) {
             auto item = std::make_shared<CReminderItem>();
@@ -57,22 +37,13 @@ struct BenchEnv {
             reminders.Add(item);
         }
     }
-    ~BenchEnv() { platform::Env::Install(nullptr); }
 
-    platform::SystemClock clock;
-    platform::LocaleDates dates{QLocale(QLocale::English, QLocale::UnitedStates)};
-    platform::ObjectRegistry objects;
-    platform::LocalDataFiles files;
-    platform::Env env;
-    QTemporaryDir folder;
-    host::EngineLog log;
-    std::shared_ptr<host::HxGlobal> global;
     CReminderItems reminders;
 };
 
-BenchEnv& Bench() {
-    static BenchEnv bench;
-    return bench;
+ExportBenchEnv& Bench() {
+    static ExportBenchEnv shared;
+    return shared;
 }
 
 void BM_CalendarTextFirstExport(benchmark::State& state) {

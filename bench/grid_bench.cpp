@@ -10,14 +10,9 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QLocale>
-#include <QTemporaryDir>
 #include <memory>
 
-#include "addin/contracts/HostEngine.h"
-#include "host/engine/EngineLog.h"
-#include "host/engine/HxGlobal.h"
-#include "platform/Env.h"
+#include "bench/BenchEnv.h"
 #include "schedule/Globals.h"
 #include "store/CReminderItems.h"
 #include "windows/manage/ReminderGrid.h"
@@ -25,41 +20,17 @@
 
 namespace {
 
-class DiscardingTraceLog : public engine::ITraceLog {
-public:
-    void WriteLine(QString&, QString&, QString&, qint32&) override {}
-};
-
-class FixedClock : public platform::Clock {
-public:
-    QDateTime Now() const override {
-        return platform::MakeDateTime(QDate(2024, 3, 7), QTime(10, 0, 30));
-    }
-};
-
-class NoSettings : public platform::SettingsStore {
-public:
-    QString GetSetting(const QString&, const QString&, const QString&,
-                       const QString& defaultValue) override {
-        return defaultValue;
-    }
-    void SaveSetting(const QString&, const QString&, const QString&, const QString&) override {}
-};
-
 // The add-in's collection with `count` reminders, each sent and due at a
 // time of its own, as texts in the forms the add-in writes.
-struct GridBenchEnv {
-    explicit GridBenchEnv(int count) {
-        env = platform::Env::Production();
-        env.clock = &clock;
-        env.dates = &dates;
-        env.objects = &objects;
-        env.settings = &settings;
-        platform::Env::Install(&env);
-        global = std::make_shared<host::HxGlobal>(log, folder.path());
-        objects.Register(engine::kGlobalProgId, [this] { return global; });
-        objects.Register(engine::kTraceLogProgId,
-                         [] { return std::make_shared<DiscardingTraceLog>(); });
+struct GridBenchEnv : bench::BenchEnv {
+    explicit GridBenchEnv(int count)
+        : BenchEnv(platform::MakeDateTime(QDate(2024, 3, 7), QTime(10, 0, 30))) {
+        // The window's own seams are the production ones.
+        const platform::Env& production = platform::Env::Production();
+        env.timers = production.timers;
+        env.messageBoxes = production.messageBoxes;
+        env.colours = production.colours;
+        env.windows = production.windows;
         Globals::m_ReminderItems = std::make_shared<CReminderItems>();
         Globals::m_ReminderItems->Initialize();
         for (int i = 0; i < count; ++i) {
@@ -81,23 +52,11 @@ struct GridBenchEnv {
             Globals::m_ReminderItems->Add(item);
         }
     }
-    ~GridBenchEnv() {
-        Globals::m_ReminderItems.reset();
-        platform::Env::Install(nullptr);
-    }
-
-    FixedClock clock;
-    platform::LocaleDates dates{QLocale(QLocale::English, QLocale::UnitedStates)};
-    platform::ObjectRegistry objects;
-    NoSettings settings;
-    platform::Env env;
-    QTemporaryDir folder;
-    host::EngineLog log;
-    std::shared_ptr<host::HxGlobal> global;
+    ~GridBenchEnv() { Globals::m_ReminderItems.reset(); }
 };
 
 void BM_FillGrid(benchmark::State& state) {
-    GridBenchEnv bench(static_cast<int>(state.range(0)));
+    GridBenchEnv reminders(static_cast<int>(state.range(0)));
     frmViewReminders window;
     window.FillGrid();  // loads the window (and fills it once)
     for (auto _ : state) {
@@ -116,7 +75,7 @@ BENCHMARK(BM_FillGrid)
     ->ReportAggregatesOnly(true);
 
 void BM_SortByReminderDate(benchmark::State& state) {
-    GridBenchEnv bench(static_cast<int>(state.range(0)));
+    GridBenchEnv reminders(static_cast<int>(state.range(0)));
     frmViewReminders window;
     window.FillGrid();
     ReminderGrid& grid = *window.grdReminders;

@@ -18,44 +18,20 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QLocale>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <memory>
 
-#include "addin/contracts/HostEngine.h"
+#include "bench/BenchEnv.h"
 #include "host/engine/EngineLog.h"
-#include "host/engine/HxGlobal.h"
-#include "platform/Env.h"
 #include "store/CReminderItems.h"
 
 namespace {
 
 constexpr int kReminders = 100000;
 
-class DiscardingTraceLog : public engine::ITraceLog {
-public:
-    void WriteLine(QString&, QString&, QString&, qint32&) override {}
-};
-
-// The platform for the benchmark: real files and clock, United States dates,
-// the engine's global object over a temporary data folder.
-struct BenchEnv {
-    BenchEnv() {
-        env.clock = &clock;
-        env.dates = &dates;
-        env.objects = &objects;
-        env.files = &files;
-        platform::Env::Install(&env);
-        global = std::make_shared<host::HxGlobal>(log, folder.path());
-        objects.Register(engine::kGlobalProgId, [this] { return global; });
-        objects.Register(engine::kTraceLogProgId,
-                         [] { return std::make_shared<DiscardingTraceLog>(); });
-        Fill();
-    }
-    ~BenchEnv() { platform::Env::Install(nullptr); }
-
-    QString DataFile() const { return QDir(folder.path()).filePath("ChasewellData.txt"); }
+// The platform with a data file of kReminders reminders already written.
+struct StoreBenchEnv : bench::BenchEnv {
+    StoreBenchEnv() { Fill(); }
 
     // Writes the data file with kReminders reminders of realistic sizes.
     void Fill() {
@@ -79,18 +55,10 @@ struct BenchEnv {
         bytes = files.ReadAll(DataFile());
     }
 
-    platform::SystemClock clock;
-    platform::LocaleDates dates{QLocale(QLocale::English, QLocale::UnitedStates)};
-    platform::ObjectRegistry objects;
-    platform::LocalDataFiles files;
-    platform::Env env;
-    QTemporaryDir folder;
-    host::EngineLog log;
-    std::shared_ptr<host::HxGlobal> global;
     QByteArray bytes;
 };
 
-BenchEnv* bench = nullptr;
+StoreBenchEnv* g_store = nullptr;
 
 void BM_LoadData(benchmark::State& state) {
     for (auto _ : state) {
@@ -101,16 +69,16 @@ void BM_LoadData(benchmark::State& state) {
         items.reset();
         state.ResumeTiming();
     }
-    state.SetBytesProcessed(state.iterations() * bench->bytes.size());
+    state.SetBytesProcessed(state.iterations() * g_store->bytes.size());
 }
 
 // The same with every trace line going the whole way: the engine's trace
 // log object for each, into the engine's log and its file.
 void BM_LoadData_EngineLog(benchmark::State& state) {
     host::EngineLog log;
-    log.SetFile(QDir(bench->folder.path()).filePath("Chasewell.log"));
-    bench->objects.Register(engine::kTraceLogProgId,
-                            [&log] { return std::make_shared<host::HxTraceLog>(log); });
+    log.SetFile(QDir(g_store->folder.path()).filePath("Chasewell.log"));
+    g_store->objects.Register(engine::kTraceLogProgId,
+                              [&log] { return std::make_shared<host::HxTraceLog>(log); });
     for (auto _ : state) {
         auto items = std::make_unique<CReminderItems>();
         items->Initialize();
@@ -119,20 +87,20 @@ void BM_LoadData_EngineLog(benchmark::State& state) {
         items.reset();
         state.ResumeTiming();
     }
-    bench->objects.Register(engine::kTraceLogProgId,
-                            [] { return std::make_shared<DiscardingTraceLog>(); });
-    state.SetBytesProcessed(state.iterations() * bench->bytes.size());
+    g_store->objects.Register(engine::kTraceLogProgId,
+                              [] { return std::make_shared<bench::DiscardingTraceLog>(); });
+    state.SetBytesProcessed(state.iterations() * g_store->bytes.size());
     state.counters["lines_kept"] = static_cast<double>(log.Traces().size());
 }
 
 // Reading the same bytes as text and splitting them into lines.
 void BM_LoadBaseline(benchmark::State& state) {
     for (auto _ : state) {
-        const QString text = QString::fromUtf8(bench->files.ReadAll(bench->DataFile()));
+        const QString text = QString::fromUtf8(g_store->files.ReadAll(g_store->DataFile()));
         const QStringList lines = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         benchmark::DoNotOptimize(lines.size());
     }
-    state.SetBytesProcessed(state.iterations() * bench->bytes.size());
+    state.SetBytesProcessed(state.iterations() * g_store->bytes.size());
 }
 
 size_t HeapInUse() {
@@ -157,7 +125,7 @@ void BM_MemoryLoaded(benchmark::State& state) {
         items.reset();
         state.ResumeTiming();
     }
-    const double fileBytes = static_cast<double>(bench->bytes.size());
+    const double fileBytes = static_cast<double>(g_store->bytes.size());
     state.counters["heap_MB"] = loaded / 1e6;
     state.counters["x_file"] = loaded / fileBytes;
     state.counters["dates_read_x_file"] = datesRead / fileBytes;
@@ -171,17 +139,17 @@ void BM_SaveData(benchmark::State& state) {
         items.Item(1)->setIsDirty(true);
         items.SaveData();
     }
-    state.SetBytesProcessed(state.iterations() * bench->bytes.size());
+    state.SetBytesProcessed(state.iterations() * g_store->bytes.size());
 }
 
 // Writing the same bytes the same way: a new file put in place in one step.
 void BM_SaveBaseline(benchmark::State& state) {
     for (auto _ : state) {
-        auto file = bench->files.NewWritableFile(bench->DataFile());
-        file->Append(bench->bytes);
+        auto file = g_store->files.NewWritableFile(g_store->DataFile());
+        file->Append(g_store->bytes);
         file->Commit();
     }
-    state.SetBytesProcessed(state.iterations() * bench->bytes.size());
+    state.SetBytesProcessed(state.iterations() * g_store->bytes.size());
 }
 
 void BM_FindExNoMatch(benchmark::State& state) {
@@ -229,12 +197,12 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    BenchEnv env;
-    bench = &env;
+    StoreBenchEnv env;
+    g_store = &env;
     std::fprintf(stderr, "Data file: %d reminders, %lld bytes\n", kReminders,
                  static_cast<long long>(env.bytes.size()));
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    bench = nullptr;
+    g_store = nullptr;
     return 0;
 }

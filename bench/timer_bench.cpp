@@ -6,13 +6,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QHash>
-#include <QLocale>
-#include <QTemporaryDir>
 
-#include "addin/contracts/HostEngine.h"
-#include "host/engine/EngineLog.h"
-#include "host/engine/HxGlobal.h"
-#include "platform/Env.h"
+#include "bench/BenchEnv.h"
 #include "schedule/Globals.h"
 #include "schedule/RemindTimer.h"
 #include "store/CReminderItems.h"
@@ -21,39 +16,8 @@ namespace {
 
 constexpr int kReminders = 100000;
 
-class DiscardingTraceLog : public engine::ITraceLog {
-public:
-    void WriteLine(QString&, QString&, QString&, qint32&) override {}
-};
-
-class FixedClock : public platform::Clock {
-public:
-    QDateTime Now() const override {
-        return platform::MakeDateTime(QDate(2024, 3, 7), QTime(10, 0, 30));
-    }
-};
-
-class NoSettings : public platform::SettingsStore {
-public:
-    QString GetSetting(const QString&, const QString&, const QString&,
-                       const QString& defaultValue) override {
-        return defaultValue;
-    }
-    void SaveSetting(const QString&, const QString&, const QString&, const QString&) override {}
-};
-
-struct TimerBenchEnv {
-    TimerBenchEnv() {
-        env.clock = &clock;
-        env.dates = &dates;
-        env.objects = &objects;
-        env.files = &files;
-        env.settings = &settings;
-        platform::Env::Install(&env);
-        global = std::make_shared<host::HxGlobal>(log, folder.path());
-        objects.Register(engine::kGlobalProgId, [this] { return global; });
-        objects.Register(engine::kTraceLogProgId,
-                         [] { return std::make_shared<DiscardingTraceLog>(); });
+struct TimerBenchEnv : bench::BenchEnv {
+    TimerBenchEnv() : BenchEnv(platform::MakeDateTime(QDate(2024, 3, 7), QTime(10, 0, 30))) {
         Globals::m_ReminderItems = std::make_shared<CReminderItems>();
         Globals::m_ReminderItems->Initialize();
         for (int i = 0; i < kReminders; ++i) {
@@ -67,20 +31,7 @@ struct TimerBenchEnv {
             Globals::m_ReminderItems->Add(item);
         }
     }
-    ~TimerBenchEnv() {
-        Globals::m_ReminderItems.reset();
-        platform::Env::Install(nullptr);
-    }
-
-    FixedClock clock;
-    platform::LocaleDates dates{QLocale(QLocale::English, QLocale::UnitedStates)};
-    platform::ObjectRegistry objects;
-    platform::LocalDataFiles files;
-    NoSettings settings;
-    platform::Env env;
-    QTemporaryDir folder;
-    host::EngineLog log;
-    std::shared_ptr<host::HxGlobal> global;
+    ~TimerBenchEnv() { Globals::m_ReminderItems.reset(); }
 };
 
 TimerBenchEnv& Shared() {

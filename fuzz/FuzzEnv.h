@@ -12,14 +12,10 @@
 #include <memory>
 
 #include "addin/contracts/HostEngine.h"
+#include "bench/BenchSeams.h"
 #include "platform/Env.h"
 
 namespace fuzzing {
-
-class DiscardingTraceLog : public engine::ITraceLog {
-public:
-    void WriteLine(QString&, QString&, QString&, qint32&) override {}
-};
 
 class DiscardingGlobal : public engine::IEngineGlobal {
 public:
@@ -36,22 +32,6 @@ private:
     QString m_folder;
 };
 
-class FixedClock : public platform::Clock {
-public:
-    QDateTime Now() const override {
-        return platform::MakeDateTime(QDate(2024, 1, 31), QTime(9, 15, 20));
-    }
-};
-
-class NoSettings : public platform::SettingsStore {
-public:
-    QString GetSetting(const QString&, const QString&, const QString&,
-                       const QString& defaultValue) override {
-        return defaultValue;
-    }
-    void SaveSetting(const QString&, const QString&, const QString&, const QString&) override {}
-};
-
 // Made once per process, on first use.
 struct FuzzEnv {
     static FuzzEnv& Get() {
@@ -61,8 +41,8 @@ struct FuzzEnv {
 
     QString DataFile() const { return QDir(folder.path()).filePath("ChasewellData.txt"); }
 
-    FixedClock clock;
-    NoSettings settings;
+    bench::FixedClock clock{platform::MakeDateTime(QDate(2024, 1, 31), QTime(9, 15, 20))};
+    bench::NoSettings settings;
     platform::LocaleDates dates{QLocale(QLocale::English, QLocale::UnitedStates)};
     platform::ObjectRegistry objects;
     platform::LocalDataFiles files;
@@ -89,7 +69,7 @@ private:
         global = std::make_shared<DiscardingGlobal>(folder.path() + '/');
         objects.Register(engine::kGlobalProgId, [this] { return global; });
         objects.Register(engine::kTraceLogProgId,
-                         [] { return std::make_shared<DiscardingTraceLog>(); });
+                         [] { return std::make_shared<bench::DiscardingTraceLog>(); });
     }
 };
 
