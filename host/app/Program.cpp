@@ -32,7 +32,7 @@ namespace {
 
 const char kUsage[] =
     "Usage: chasewell [--data-folder DIR] [--maildir DIR | --sample-mailbox]\n"
-    "                 [--module FILE] [--sendmail CMD]\n"
+    "                 [--module FILE] [--sendmail CMD] [--from ADDRESS]\n"
     "                 [--print | --script FILE | --export-ics FILE]\n"
     "\n"
     "A small mail client with the Chasewell add-in loaded. On first start it\n"
@@ -51,6 +51,8 @@ const char kUsage[] =
     "                      on its command line and the message goes to its standard\n"
     "                      input without its Bcc line. Without one, sent messages are\n"
     "                      only filed in Sent Items\n"
+    "  --from ADDRESS      the address on the From line of sent messages; remembered\n"
+    "                      until changed (--from \"\" forgets it: then user@example.com)\n"
     "  --print             print what the add-in loaded and added, then stop\n"
     "  --script FILE       perform the actions in FILE with a simulated clock, then stop;\n"
     "                      settings are kept in the data folder; exits 1 at the first\n"
@@ -154,8 +156,8 @@ std::optional<ProgramOptions> ParseArguments(const QStringList& arguments, QStri
     ProgramOptions options;
     options.dataFolder = HxGlobal::DefaultDataFolder();
     options.modulePath = ProgramLibrary(QStringLiteral("libChasewell.so"));
-    const QStringList withValue{"--data-folder", "--module",     "--maildir",
-                                "--script",      "--export-ics", "--sendmail"};
+    const QStringList withValue{"--data-folder", "--module",   "--maildir", "--script",
+                                "--export-ics",  "--sendmail", "--from"};
     auto fail = [&](const QString& what) {
         message = what + QStringLiteral("\n\n") + QString::fromLatin1(kUsage);
         exitCode = 2;
@@ -190,6 +192,13 @@ std::optional<ProgramOptions> ParseArguments(const QStringList& arguments, QStri
                 options.exportIcs = QFileInfo(value).absoluteFilePath();
             } else if (argument == "--sendmail") {
                 options.sendmail = value;
+            } else if (argument == "--from") {
+                const QString address = value.trimmed();
+                if (!address.isEmpty() && !IsPlainAddress(address))
+                    return fail(QStringLiteral("--from needs one plain mail address such as "
+                                               "pat.jones@example.com, not \"%1\".")
+                                    .arg(value));
+                options.from = address;
             } else {
                 options.script = value;
             }
@@ -236,6 +245,14 @@ int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err) {
             return 1;
         }
     }
+    if (options.from) {
+        try {
+            RememberFromAddress(*options.from);
+        } catch (const platform::RuntimeError& error) {
+            err << "Cannot remember the From address: " << error.description() << '\n';
+            return 1;
+        }
+    }
 
     QString maildir = options.maildir;
     if (!options.mailboxChosen)
@@ -255,6 +272,10 @@ int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err) {
             return nullptr;
         }
         auto client = std::make_unique<MailClient>();
+        // Before the mailbox opens, so that a new sample mailbox is addressed
+        // to the user too.
+        if (const QString from = FromAddress(); !from.isEmpty())
+            client->Model()->setUserAddress(from);
         if (!client->OpenMailbox(MailboxChoice{folder, tree}, error)) {
             mailboxFailed = true;
             return nullptr;

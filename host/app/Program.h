@@ -28,6 +28,8 @@ struct ProgramOptions {
     // A sendmail command to deliver through from now on (remembered in the
     // program's settings; empty forgets it); none given: the one remembered.
     std::optional<QString> sendmail;
+    // The address sent messages come from, remembered the same way.
+    std::optional<QString> from;
 };
 
 // Reads the command line. On --help or an error, fills message (the usage,

@@ -1,5 +1,7 @@
 #include "host/app/ProgramSettings.h"
 
+#include <QRegularExpression>
+
 #include "platform/Env.h"
 #include "platform/RuntimeError.h"
 
@@ -11,6 +13,7 @@ const QString kMailboxSection = QStringLiteral("Mailbox");
 const QString kMaildirKey = QStringLiteral("Maildir");
 const QString kDeliverySection = QStringLiteral("Delivery");
 const QString kSendmailKey = QStringLiteral("SendmailCommand");
+const QString kFromKey = QStringLiteral("FromAddress");
 const QString kExportSection = QStringLiteral("Export");
 const QString kCalendarFileKey = QStringLiteral("CalendarFile");
 
@@ -34,6 +37,29 @@ QString SendmailCommand() {
 void RememberSendmailCommand(const QString& command) {
     platform::Settings().SaveSetting(kProgramSettingsName, kDeliverySection, kSendmailKey,
                                      command.trimmed());
+}
+
+QString FromAddress() {
+    const QString address =
+        platform::Settings()
+            .GetSetting(kProgramSettingsName, kDeliverySection, kFromKey, QString())
+            .trimmed();
+    // A file edited by hand could hold anything: only a plain address is used.
+    return IsPlainAddress(address) ? address : QString();
+}
+
+void RememberFromAddress(const QString& address) {
+    platform::Settings().SaveSetting(kProgramSettingsName, kDeliverySection, kFromKey,
+                                     address.trimmed());
+}
+
+bool IsPlainAddress(const QString& address) {
+    // A local part without spaces, controls or the characters that separate
+    // addresses; a domain of dot-separated labels.
+    static const QRegularExpression plain(QStringLiteral(
+        R"(^[^\x00-\x1f\x7f\s@<>()\[\],;:"\\]+@)"
+        R"([A-Za-z0-9](?:[A-Za-z0-9-]*[A-Za-z0-9])?(?:\.[A-Za-z0-9](?:[A-Za-z0-9-]*[A-Za-z0-9])?)*\z)"));
+    return plain.match(address).hasMatch();
 }
 
 QString LastCalendarFile() {

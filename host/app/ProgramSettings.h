@@ -23,6 +23,16 @@ QString SendmailCommand();
 // settings cannot be written.
 void RememberSendmailCommand(const QString& command);
 
+// The address on the From line of sent messages; empty when none was given
+// (the mailbox's placeholder address is used then).
+QString FromAddress();
+// Remembers it (empty forgets it). Throws platform::RuntimeError when the
+// settings cannot be written.
+void RememberFromAddress(const QString& address);
+// Whether `address` can stand as a From address: one plain address
+// (local@domain), nothing around it that would make a header of its own.
+bool IsPlainAddress(const QString& address);
+
 // The calendar file exported to last, for the file dialog; empty when none.
 QString LastCalendarFile();
 // Remembers it; a settings file that cannot be written only loses the hint.

@@ -126,6 +126,42 @@ TEST_F(ProgramTest, TheSendmailCommandIsRememberedInTheProgramsOwnSettingsUntilC
     EXPECT_TRUE(RunWith({"--help"}).err.contains("--sendmail CMD"));
 }
 
+TEST_F(ProgramTest, TheFromAddressIsOnePlainAddressRememberedUntilChanged) {
+    const auto remembered = [this] {
+        return env.settings.Value(host::app::kProgramSettingsName, "Delivery", "FromAddress")
+            .value_or("<missing>");
+    };
+    EXPECT_EQ(RunWith({"--print", "--data-folder", folder.Path(), "--from",
+                       " robin.user@mail.example.org "})
+                  .exitCode,
+              0);
+    EXPECT_EQ(remembered(), "robin.user@mail.example.org");
+    EXPECT_EQ(host::app::FromAddress(), "robin.user@mail.example.org");
+
+    // Anything that is not one plain address is refused and nothing changes:
+    // a line break would start a header line of its own.
+    for (const QString bad :
+         {"robin", "Robin <robin@example.org>", "robin@example.org\r\nBcc: eve@example.org",
+          "a@b.org, c@d.org", "robin@@example.org", "robin@example..org "}) {
+        const Result result = RunWith({"--print", "--data-folder", folder.Path(), "--from", bad});
+        EXPECT_EQ(result.exitCode, 2) << bad.toStdString();
+        EXPECT_TRUE(
+            result.err.startsWith("--from needs one plain mail address such as "
+                                  "pat.jones@example.com, not \"" +
+                                  bad + "\".\n\nUsage:"))
+            << result.err.toStdString();
+    }
+    EXPECT_EQ(remembered(), "robin.user@mail.example.org");
+
+    // A settings file edited into something else is not used.
+    env.settings.SaveSetting(host::app::kProgramSettingsName, "Delivery", "FromAddress",
+                             "robin@example.org\nBcc: eve@example.org");
+    EXPECT_EQ(host::app::FromAddress(), "");
+    EXPECT_EQ(RunWith({"--print", "--data-folder", folder.Path(), "--from", ""}).exitCode, 0);
+    EXPECT_EQ(remembered(), "") << "forgotten";
+    EXPECT_TRUE(RunWith({"--help"}).err.contains("--from ADDRESS"));
+}
+
 int FilesIn(const QString& dir) {
     return static_cast<int>(QDir(dir).entryList(QDir::Files).size());
 }

@@ -32,7 +32,8 @@ printf 'defaults\nauth off\ntls off\naccount default\nhost 127.0.0.1\nport %s\nf
 chmod 600 "$data/msmtprc"
 
 cd "$data"
-"$program" --data-folder "$data" --sendmail "msmtp -C $data/msmtprc -t" --script "$script"
+"$program" --data-folder "$data" --sendmail "msmtp -C $data/msmtprc -t" \
+    --from robin.user@example.com --script "$script"
 
 # What the server received, and the calendar.
 "$python" - "$data/received" <<'CHECK'
@@ -47,6 +48,8 @@ assert "Subject: Budget review" in second["data"], second["data"]
 assert "archive@example.com" not in second["data"], "the Bcc recipient is in the header"
 for message in messages:
     assert message["from"] == "user@example.com", message["from"]
+    lines = [line.rstrip("\r") for line in message["data"].split("\n")]
+    assert "From: robin.user@example.com" in lines, message["data"]
 print("The SMTP server received both messages with their envelopes.")
 CHECK
 "$python" "$tests/export/check_export.py" "$data/ChasewellData.txt" "$data/reminders.ics"
