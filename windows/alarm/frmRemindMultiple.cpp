@@ -196,15 +196,7 @@ void frmRemindMultiple::Form_Unload() {
     m_inputGuard.End();
     engine::Trapped(ReportSource::Fixed("Chasewell.Form_Unload"), 1,
                     [] { Globals::WriteTrace("frmViewReminders.Form_Unload", "Unload called"); });
-    // The details window goes with the alarm window: left open, it would go
-    // on editing a reminder after the add-in released the collection.
-    if (m_details) {
-        disconnect(m_details, nullptr, this, nullptr);
-        if (m_details->IsLoaded())
-            m_details->close();
-        m_details->deleteLater();
-        m_details = nullptr;
-    }
+    frmDisplayEx::Release(m_details, this);
     // An unloaded window holds no reminders; the next load fills it afresh.
     m_rows->SetupGrid();
     m_engine.reset();

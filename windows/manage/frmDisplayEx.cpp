@@ -60,6 +60,16 @@ frmDisplayEx::frmDisplayEx(QWidget* parent) : QDialog(parent) {
     BuildControls();
 }
 
+void frmDisplayEx::Release(QPointer<frmDisplayEx>& details, QObject* opener) {
+    if (!details)
+        return;
+    disconnect(details, nullptr, opener, nullptr);
+    if (details->IsLoaded())
+        details->close();
+    details->deleteLater();
+    details = nullptr;
+}
+
 frmDisplayEx::~frmDisplayEx() = default;
 
 void frmDisplayEx::BuildControls() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 #include <memory>
 
@@ -46,6 +47,12 @@ public:
 
     void setVisible(bool visible) override;
     void done(int result) override;
+
+    // Closes the details window a list window opened (when it is open) and
+    // lets it go, once its opener no longer listens to it. The list windows
+    // do this as they unload: left open, the details window would go on
+    // editing a reminder after the add-in released the collection.
+    static void Release(QPointer<frmDisplayEx>& details, QObject* opener);
 
     // The place the window opens at when no position is remembered: centred
     // on the primary screen.

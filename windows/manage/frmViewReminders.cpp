@@ -126,18 +126,9 @@ void frmViewReminders::Form_Load() {
 void frmViewReminders::Form_Unload() {
     // Cleared first: this runs once, whatever fails below.
     m_loaded = false;
-    engine::Trapped(ReportSource::Fixed("Chasewell.Form_Unload"), 1, [] {
-        Globals::WriteTrace("frmViewReminders.Form_Unload", "Unload called");
-    });
-    // The details window goes with the list: left open, it would go on
-    // editing a reminder after the add-in released the collection.
-    if (m_details) {
-        disconnect(m_details, nullptr, this, nullptr);
-        if (m_details->IsLoaded())
-            m_details->close();
-        m_details->deleteLater();
-        m_details = nullptr;
-    }
+    engine::Trapped(ReportSource::Fixed("Chasewell.Form_Unload"), 1,
+                    [] { Globals::WriteTrace("frmViewReminders.Form_Unload", "Unload called"); });
+    frmDisplayEx::Release(m_details, this);
     m_engine.reset();
 }
 
