@@ -25,7 +25,7 @@
 #include "host/app/MailClient.h"
 #include "host/app/MainMenu.h"
 #include "host/app/MessageView.h"
-#include "host/app/SettingsDialog.h"
+#include "host/common/SettingsDialog.h"
 #include "platform/Env.h"
 
 namespace host::app {

@@ -19,11 +19,14 @@ class QToolBar;
 class QTreeView;
 class QTreeWidget;
 
+namespace host {
+class SettingsDialog;
+}
+
 namespace host::app {
 
 class MailClient;
 class MessageView;
-class SettingsDialog;
 
 // The explorer: the folder tree, the message list of the current folder
 // (a table model over the folder's messages with a sort proxy; several may

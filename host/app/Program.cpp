@@ -1,19 +1,16 @@
 #include "host/app/Program.h"
 
-#include <sys/socket.h>
-#include <unistd.h>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSocketNotifier>
-#include <csignal>
 
 #include "host/app/MailClient.h"
 #include "host/app/MainWindow.h"
-#include "host/app/ProgramFiles.h"
+#include "host/common/ProgramFiles.h"
 #include "host/app/ProgramSettings.h"
 #include "host/app/ScriptRunner.h"
 #include "host/app/StartupReport.h"
+#include "host/common/StopSignals.h"
 #include "host/engine/ModuleLoader.h"
 #include "host/engine/Registration.h"
 #include "host/export/CalendarExport.h"
@@ -68,52 +65,6 @@ QDateTime StartOfScript() {
     const QDateTime now = platform::SystemClock().Now();
     return platform::MakeDateTime(now.date(), QTime(now.time().hour(), now.time().minute()));
 }
-
-// Ctrl+C in the terminal, or a polite kill, ends the program the way closing
-// its window does, so that the add-in shuts down and saves its reminders.
-// The handler only writes a byte; the event loop does the rest.
-int g_signalSockets[2] = {-1, -1};
-
-void OnStopSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(g_signalSockets[0], &byte, 1);
-}
-
-class QuitOnStopSignals {
-public:
-    QuitOnStopSignals() {
-        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalSockets) != 0)
-            return;
-        m_notifier = std::make_unique<QSocketNotifier>(g_signalSockets[1], QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [] {
-            char byte = 0;
-            [[maybe_unused]] const ssize_t got = ::read(g_signalSockets[1], &byte, 1);
-            QCoreApplication::quit();
-        });
-        struct sigaction action = {};
-        action.sa_handler = OnStopSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        ::sigaction(SIGINT, &action, &m_previousInt);
-        ::sigaction(SIGTERM, &action, &m_previousTerm);
-    }
-    ~QuitOnStopSignals() {
-        if (!m_notifier)
-            return;
-        ::sigaction(SIGINT, &m_previousInt, nullptr);
-        ::sigaction(SIGTERM, &m_previousTerm, nullptr);
-        m_notifier.reset();
-        ::close(g_signalSockets[0]);
-        ::close(g_signalSockets[1]);
-    }
-    QuitOnStopSignals(const QuitOnStopSignals&) = delete;
-    QuitOnStopSignals& operator=(const QuitOnStopSignals&) = delete;
-
-private:
-    std::unique_ptr<QSocketNotifier> m_notifier;
-    struct sigaction m_previousInt = {};
-    struct sigaction m_previousTerm = {};
-};
 
 // The export of a cron job: the mailbox's data file read by the store's own
 // collection, as the add-in reads it, without starting the add-in, opening

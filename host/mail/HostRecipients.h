@@ -67,6 +67,9 @@ public:
     // Adds a recipient of the given type with an entry of the address's form.
     std::shared_ptr<HostRecipient> AddRecipient(qint32 type, const QString& address);
 
+    // Empties the list (a compose window's recipients, replaced as typed).
+    void Clear() { m_recipients.clear(); }
+
     // A new list holding the same recipients (recipients are never changed
     // after they are made, so copies may share them).
     std::shared_ptr<HostRecipients> Clone() const;

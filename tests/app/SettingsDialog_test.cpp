@@ -12,7 +12,7 @@
 #include "host/app/ComposeWindow.h"
 #include "host/app/MailClient.h"
 #include "host/app/MainWindow.h"
-#include "host/app/SettingsDialog.h"
+#include "host/common/SettingsDialog.h"
 #include "host/engine/ModuleLoader.h"
 #include "host/engine/Registration.h"
 #include "host/mailhelper/QxMAPIUtils.h"
@@ -29,7 +29,7 @@ namespace {
 
 using host::app::MailClient;
 using host::app::MainWindow;
-using host::app::SettingsDialog;
+using host::SettingsDialog;
 using Shown = testing_support::RecordingMessageBoxes::Shown;
 
 const QString kRemoveHelp = QStringLiteral(

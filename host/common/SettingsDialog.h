@@ -8,7 +8,7 @@
 class QLabel;
 class QPushButton;
 
-namespace host::app {
+namespace host {
 
 // The add-in's settings dialog, as the engine's own settings dialog is: it
 // loads the options page library through its exported factory (as the
@@ -66,4 +66,4 @@ private:
     engine::PropertyPage* m_page = nullptr;
 };
 
-}  // namespace host::app
+}  // namespace host

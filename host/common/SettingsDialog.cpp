@@ -1,4 +1,4 @@
-#include "host/app/SettingsDialog.h"
+#include "host/common/SettingsDialog.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
@@ -8,13 +8,13 @@
 #include <QVBoxLayout>
 
 #include "addin/contracts/HostEngine.h"
-#include "host/app/ProgramFiles.h"
+#include "host/common/ProgramFiles.h"
 #include "host/engine/ModuleLoader.h"
 #include "host/engine/PropLoader.h"
 #include "platform/Env.h"
 #include "platform/NamedControls.h"
 
-namespace host::app {
+namespace host {
 
 namespace {
 
@@ -123,4 +123,4 @@ bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-}  // namespace host::app
+}  // namespace host

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace host::app {
+namespace host {
 
 // Where the program finds a library of its own (libChasewell.so,
 // libChasewellProp.so): beside the program, as in the build folder, or else
@@ -11,4 +11,4 @@ namespace host::app {
 // the build was configured with, so an installed tree may be moved).
 QString ProgramLibrary(const QString& fileName);
 
-}  // namespace host::app
+}  // namespace host

@@ -1,10 +1,10 @@
-#include "host/app/ProgramFiles.h"
+#include "host/common/ProgramFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
-namespace host::app {
+namespace host {
 
 QString ProgramLibrary(const QString& fileName) {
     const QString programFolder = QCoreApplication::applicationDirPath();
@@ -15,4 +15,4 @@ QString ProgramLibrary(const QString& fileName) {
                            QStringLiteral("/" CHASEWELL_LIBRARY_DIR_FROM_PROGRAM "/") + fileName);
 }
 
-}  // namespace host::app
+}  // namespace host
