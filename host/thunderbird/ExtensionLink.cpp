@@ -3,7 +3,10 @@
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <algorithm>
+#include <climits>
 #include <exception>
+#include <optional>
 
 #include "host/thunderbird/NativePort.h"
 #include "platform/Env.h"
@@ -89,7 +92,8 @@ void ExtensionLink::Received(const QByteArray& bytes) {
     const QJsonObject message = document.object();
     if (const QString wrong = m_protocol.Check(Direction::ToHost, message); !wrong.isEmpty()) {
         const QString kind = message.value("kind").toString();
-        Log(QStringLiteral("Dropped a message from Thunderbird: %1: %2").arg(wrong, Preview(bytes)));
+        Log(QStringLiteral("Dropped a message from Thunderbird: %1: %2")
+                .arg(wrong, Preview(bytes)));
         // A request that cannot be read is still answered, so that the
         // extension does not wait for nothing.
         const QJsonValue id = message.value("id");
@@ -135,8 +139,9 @@ void ExtensionLink::Dispatch(const QJsonObject& message) {
         const QString description = platform::CurrentErrorDescription();
         Log(QStringLiteral("The %1 message from Thunderbird failed: %2").arg(kind, description));
         if (answer)
-            answer->Fail(QStringLiteral("request"),
-                         QStringLiteral("Chasewell could not carry out %1: %2").arg(kind, description));
+            answer->Fail(
+                QStringLiteral("request"),
+                QStringLiteral("Chasewell could not carry out %1: %2").arg(kind, description));
     }
     WakeWaits();
 }
@@ -144,6 +149,15 @@ void ExtensionLink::Dispatch(const QJsonObject& message) {
 void ExtensionLink::HandleReply(const QJsonObject& message) {
     const qint64 id = static_cast<qint64>(message.value("id").toDouble());
     Pending* pending = m_pending.value(id);
+    const auto abandoned = std::find_if(m_abandoned.begin(), m_abandoned.end(),
+                                        [id](const auto& entry) { return entry.first == id; });
+    if (!pending && abandoned != m_abandoned.end()) {
+        if (!message.value("ok").toBool())
+            Log(QStringLiteral("Thunderbird could not carry out %1: %2")
+                    .arg(abandoned->second, message.value("error").toString()));
+        m_abandoned.erase(abandoned);
+        return;
+    }
     if (!pending) {
         Log(QStringLiteral("Dropped a reply from Thunderbird to no waiting request (id %1); it "
                            "may have come too late.")
@@ -170,13 +184,11 @@ void ExtensionLink::HandleReply(const QJsonObject& message) {
 }
 
 void ExtensionLink::WakeWaits() {
-    for (QEventLoop* loop : m_waits)
-        loop->quit();
+    for (QEventLoop* loop : m_waits) loop->quit();
 }
 
 bool ExtensionLink::Write(const QJsonObject& message) {
-    if (const QString wrong = m_protocol.Check(Direction::ToExtension, message);
-        !wrong.isEmpty()) {
+    if (const QString wrong = m_protocol.Check(Direction::ToExtension, message); !wrong.isEmpty()) {
         Log(QStringLiteral("Did not send a %1 message to Thunderbird: %2.")
                 .arg(message.value("kind").toString(), wrong));
         return false;
@@ -195,8 +207,8 @@ bool ExtensionLink::Send(const QString& kind, QJsonObject fields) {
     return Write(fields);
 }
 
-ExtensionLink::Result ExtensionLink::Call(const QString& kind, QJsonObject fields,
-                                          qint64 timeoutMs, WhileWaiting whileWaiting,
+ExtensionLink::Result ExtensionLink::Call(const QString& kind, QJsonObject fields, qint64 timeoutMs,
+                                          WhileWaiting whileWaiting,
                                           const std::function<bool()>& untilAlso) {
     Result result;
     if (m_ended) {
@@ -209,8 +221,8 @@ ExtensionLink::Result ExtensionLink::Call(const QString& kind, QJsonObject field
     Pending pending;
     pending.kind = kind;
     if (!Write(fields)) {
-        result.error = QStringLiteral("Chasewell could not send the %1 request to Thunderbird")
-                           .arg(kind);
+        result.error =
+            QStringLiteral("Chasewell could not send the %1 request to Thunderbird").arg(kind);
         return result;
     }
     m_pending.insert(id, &pending);
@@ -226,19 +238,28 @@ ExtensionLink::Result ExtensionLink::Call(const QString& kind, QJsonObject field
             timedOut = true;
             loop.quit();
         });
-    while (!pending.done && !timedOut && !m_ended && !(untilAlso && untilAlso()))
-        loop.exec();
+    while (!pending.done && !timedOut && !m_ended && !(untilAlso && untilAlso())) loop.exec();
     if (timer != 0)
         timers.KillTimer(timer);
     std::erase(m_waits, &loop);
     m_pending.remove(id);
     if (hold && --m_holding == 0 && !m_held.empty())
-        QMetaObject::invokeMethod(m_context, [this] { HandleHeld(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            m_context, [this] { HandleHeld(); }, Qt::QueuedConnection);
     if (pending.done)
         return pending.result;
+    if (!timedOut && !m_ended) {
+        // Ended early: the reply is still to come. Only the latest few are
+        // remembered; one that never comes must not be kept for ever.
+        constexpr size_t kRemembered = 32;
+        m_abandoned.emplace_back(id, kind);
+        if (m_abandoned.size() > kRemembered)
+            m_abandoned.pop_front();
+    }
     if (m_ended)
-        result.error = QStringLiteral("Thunderbird closed its connection to Chasewell before it "
-                                      "answered");
+        result.error = QStringLiteral(
+            "Thunderbird closed its connection to Chasewell before it "
+            "answered");
     else if (timedOut)
         result.error = QStringLiteral("Thunderbird did not answer within %1 seconds")
                            .arg(QString::number(static_cast<double>(timeoutMs) / 1000.0));

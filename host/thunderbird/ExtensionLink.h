@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QHash>
-#include <QObject>
 #include <QJsonObject>
+#include <QObject>
 #include <QString>
 #include <deque>
 #include <functional>
@@ -83,7 +83,8 @@ public:
     bool Send(const QString& kind, QJsonObject fields);
     // Sends a request and waits at most timeoutMs for its reply. untilAlso,
     // when given, is asked after every message handled while waiting and
-    // ends the wait early (unanswered) when it says true.
+    // ends the wait early (unanswered) when it says true; the reply that
+    // comes later is then taken quietly (a failure in it is logged).
     Result Call(const QString& kind, QJsonObject fields, qint64 timeoutMs,
                 WhileWaiting whileWaiting = WhileWaiting::HoldEvents,
                 const std::function<bool()>& untilAlso = nullptr);
@@ -116,6 +117,8 @@ private:
     QHash<QString, EventHandler> m_events;
     QHash<QString, RequestHandler> m_requests;
     QHash<qint64, Pending*> m_pending;
+    // Requests whose waits ended early, the latest few, with their kinds.
+    std::deque<std::pair<qint64, QString>> m_abandoned;
     std::vector<QEventLoop*> m_waits;
     // Context of queued calls: they are dropped with the link.
     QObject* m_context;

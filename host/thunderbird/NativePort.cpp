@@ -103,7 +103,8 @@ void NativePort::ProcessBuffer() {
         // messages already read: the input will not say it is ready for
         // bytes that are in our buffer.
         if (m_buffer.size() >= kHeaderBytes || m_endPending)
-            QMetaObject::invokeMethod(this, [this] { ProcessBuffer(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { ProcessBuffer(); }, Qt::QueuedConnection);
         if (onMessage)
             onMessage(message);
     }
@@ -132,8 +133,9 @@ void NativePort::End(const QString& why) {
 
 bool NativePort::Send(const QByteArray& message, QString& why) {
     if (message.size() > m_outgoingLimit) {
-        why = QStringLiteral("the message of %1 bytes is longer than Thunderbird accepts (%2 "
-                             "bytes)")
+        why = QStringLiteral(
+                  "the message of %1 bytes is longer than Thunderbird accepts (%2 "
+                  "bytes)")
                   .arg(message.size())
                   .arg(m_outgoingLimit);
         return false;

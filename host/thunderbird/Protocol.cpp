@@ -139,8 +139,8 @@ QString Protocol::CheckResult(Direction requestDirection, const QString& request
 QString Protocol::CheckFields(const QJsonObject& fields, const QJsonObject& value,
                               const QString& path) const {
     for (auto it = fields.begin(); it != fields.end(); ++it) {
-        if (const QString wrong = CheckValue(it.value().toString(), value.value(it.key()),
-                                             Join(path, it.key()));
+        if (const QString wrong =
+                CheckValue(it.value().toString(), value.value(it.key()), Join(path, it.key()));
             !wrong.isEmpty())
             return wrong;
     }

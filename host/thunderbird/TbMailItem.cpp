@@ -60,8 +60,8 @@ std::shared_ptr<TbMailItem> TbMailItem::FromMessage(TbContext context, const QJs
     AddRecipients(recipients, client::olTo, message.value("to").toArray());
     AddRecipients(recipients, client::olCC, message.value("cc").toArray());
     AddRecipients(recipients, client::olBCC, message.value("bcc").toArray());
-    item->setSentOn(QDateTime::fromMSecsSinceEpoch(
-        static_cast<qint64>(message.value("date").toDouble())));
+    item->setSentOn(
+        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(message.value("date").toDouble())));
     item->setTransportMessageHeaders(HeaderText(message.value("headers").toObject()));
     item->m_folderJson = message.value("folder").toObject();
     item->m_folder = TbFolder::FromJson(item->m_folderJson);
@@ -109,8 +109,7 @@ void TbMailItem::Display() {
         request["original"] = *m_forwardOf;
     QJsonArray to;
     auto recipients = RecipientList();
-    for (qint32 i = 1; i <= recipients->Count(); ++i)
-        to.append(recipients->Item(i)->Address());
+    for (qint32 i = 1; i <= recipients->Count(); ++i) to.append(recipients->Item(i)->Address());
     request["to"] = to;
     request["subject"] = Subject();
     const auto result = link.Call(QStringLiteral("compose"), request, m_context.replyTimeoutMs);

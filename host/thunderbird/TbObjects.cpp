@@ -58,8 +58,8 @@ platform::ObjectRef TbInspector::CurrentItem() {
 
 TbNameSpace::TbNameSpace(TbContext context)
     : m_context(context),
-      m_inbox(std::make_shared<TbFolder>(kAllInboxesId, kThunderbirdStore,
-                                         QStringLiteral("Inbox"))),
+      m_inbox(
+          std::make_shared<TbFolder>(kAllInboxesId, kThunderbirdStore, QStringLiteral("Inbox"))),
       m_sent(std::make_shared<TbFolder>(kAllSentItemsId, kThunderbirdStore,
                                         QStringLiteral("Sent Items"))) {}
 
@@ -80,8 +80,8 @@ platform::ObjectRef TbNameSpace::GetItemFromID(const QString& entryId, const QSt
         reference["folder"] = folder;
     QJsonObject request;
     request["message"] = reference;
-    const ExtensionLink::Result result = m_context.Link().Call(
-        QStringLiteral("findMessage"), request, m_context.replyTimeoutMs);
+    const ExtensionLink::Result result =
+        m_context.Link().Call(QStringLiteral("findMessage"), request, m_context.replyTimeoutMs);
     if (!result.ok)
         throw RequestError(QStringLiteral("look up the message %1").arg(entryId), result);
     if (!result.reply.value("found").toBool())

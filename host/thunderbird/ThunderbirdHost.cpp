@@ -48,12 +48,12 @@ ThunderbirdHost::ThunderbirdHost(ExtensionLink& link, const Protocol& protocol, 
         if (onFinished)
             onFinished();
     };
-    m_link.OnRequest(QStringLiteral("hello"),
-                     [this](const QJsonObject& m, const ExtensionLink::Request& r) { Hello(m, r); });
-    m_link.OnRequest(QStringLiteral("itemSend"), [this](const QJsonObject& m,
-                                                        const ExtensionLink::Request& r) {
-        ItemSend(m, r);
-    });
+    m_link.OnRequest(
+        QStringLiteral("hello"),
+        [this](const QJsonObject& m, const ExtensionLink::Request& r) { Hello(m, r); });
+    m_link.OnRequest(
+        QStringLiteral("itemSend"),
+        [this](const QJsonObject& m, const ExtensionLink::Request& r) { ItemSend(m, r); });
     m_link.OnEvent(QStringLiteral("accounts"), [](const QJsonObject&) {
         // The add-in watches the Inbox and Sent Items of every account
         // together, so a change of accounts changes nothing here.
@@ -102,9 +102,10 @@ void ThunderbirdHost::Hello(const QJsonObject& message, const ExtensionLink::Req
     const int theirs = message.value("protocol").toInt();
     if (theirs != m_protocol.Version()) {
         const QString why =
-            QStringLiteral("The Chasewell extension and the Chasewell program do not fit: the "
-                           "extension speaks version %1 of their protocol, the program version "
-                           "%2. Install the extension that came with this program (%3).")
+            QStringLiteral(
+                "The Chasewell extension and the Chasewell program do not fit: the "
+                "extension speaks version %1 of their protocol, the program version "
+                "%2. Install the extension that came with this program (%3).")
                 .arg(theirs)
                 .arg(m_protocol.Version())
                 .arg(QStringLiteral(CHASEWELL_VERSION));
@@ -146,8 +147,8 @@ bool ThunderbirdHost::StartAddin(const QJsonObject& hello, QString& problem, QSt
     }
     m_engine = std::make_shared<HxEngine>(m_application);
     m_engine->onFailedCall = [this](const FailedCall& call) {
-        const QString text = QStringLiteral("The add-in failed in %1: %2")
-                                 .arg(call.member, call.description);
+        const QString text =
+            QStringLiteral("The add-in failed in %1: %2").arg(call.member, call.description);
         Trace(text);
         Notice(text);
     };
@@ -167,8 +168,7 @@ void ThunderbirdHost::FolderSwitch(const QJsonObject& message) {
         return;
     const auto& explorer = m_application->Explorer();
     const QJsonValue folder = message.value("folder");
-    explorer->setCurrentFolder(folder.isObject() ? TbFolder::FromJson(folder.toObject())
-                                                 : nullptr);
+    explorer->setCurrentFolder(folder.isObject() ? TbFolder::FromJson(folder.toObject()) : nullptr);
     m_engine->FolderSwitched(explorer);
 }
 
@@ -221,10 +221,9 @@ bool ThunderbirdHost::SendShortcut() {
     // The send event comes back while the host waits (Thunderbird asks
     // before it sends), and must be handled then: the add-in's request for
     // reminders lasts only until the send starts.
-    const auto result =
-        m_link.Call(QStringLiteral("sendCompose"), request,
-                    m_protocol.Limit(QStringLiteral("sendTimeoutMs")),
-                    ExtensionLink::WhileWaiting::HandleEvents, [this] { return m_sendStarted; });
+    const auto result = m_link.Call(
+        QStringLiteral("sendCompose"), request, m_protocol.Limit(QStringLiteral("sendTimeoutMs")),
+        ExtensionLink::WhileWaiting::HandleEvents, [this] { return m_sendStarted; });
     const bool started = m_sendStarted;
     m_sending.reset();
     if (!started && !result.ok) {
