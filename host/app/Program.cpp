@@ -6,10 +6,11 @@
 
 #include "host/app/MailClient.h"
 #include "host/app/MainWindow.h"
-#include "host/common/ProgramFiles.h"
 #include "host/app/ProgramSettings.h"
 #include "host/app/ScriptRunner.h"
 #include "host/app/StartupReport.h"
+#include "host/app/ThunderbirdRegistration.h"
+#include "host/common/ProgramFiles.h"
 #include "host/common/StopSignals.h"
 #include "host/engine/ModuleLoader.h"
 #include "host/engine/Registration.h"
@@ -31,6 +32,7 @@ const char kUsage[] =
     "Usage: chasewell [--data-folder DIR] [--maildir DIR | --sample-mailbox]\n"
     "                 [--module FILE] [--sendmail CMD] [--from ADDRESS]\n"
     "                 [--print | --script FILE | --export-ics FILE]\n"
+    "       chasewell --register-thunderbird\n"
     "\n"
     "A small mail client with the Chasewell add-in loaded. On first start it\n"
     "makes a sample mailbox in the data folder.\n"
@@ -57,6 +59,10 @@ const char kUsage[] =
     "  --export-ics FILE   write the pending reminders to FILE as an iCalendar file,\n"
     "                      then stop (no window; for a cron job); exits 1 when FILE\n"
     "                      cannot be written\n"
+    "  --register-thunderbird\n"
+    "                      let Thunderbird start Chasewell for its extension: writes\n"
+    "                      ~/.mozilla/native-messaging-hosts/com.tandrelsoftware.chasewell.json\n"
+    "                      and says where the extension is and what to do next\n"
     "  --help              show this text\n";
 
 // The simulated clock starts at the real time, to the minute, so a script's
@@ -123,6 +129,8 @@ std::optional<ProgramOptions> ParseArguments(const QStringList& arguments, QStri
             return std::nullopt;
         } else if (argument == "--print") {
             options.print = true;
+        } else if (argument == "--register-thunderbird") {
+            options.registerThunderbird = true;
         } else if (argument == "--sample-mailbox") {
             options.maildir.clear();
             options.mailboxChosen = true;
@@ -159,6 +167,8 @@ std::optional<ProgramOptions> ParseArguments(const QStringList& arguments, QStri
                             : QStringLiteral("Unknown argument: %1").arg(argument));
         }
     }
+    if (options.registerThunderbird && arguments.size() > 2)
+        return fail(QStringLiteral("--register-thunderbird is used alone."));
     if (options.print && !options.script.isEmpty())
         return fail(QStringLiteral("--print and --script cannot be used together."));
     if (!options.exportIcs.isEmpty() && (options.print || !options.script.isEmpty()))
@@ -167,6 +177,12 @@ std::optional<ProgramOptions> ParseArguments(const QStringList& arguments, QStri
 }
 
 int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err) {
+    if (options.registerThunderbird) {
+        const ThunderbirdRegistration registration = RegisterThunderbird(
+            QDir::homePath(), ThunderbirdHostProgram(), ThunderbirdExtensionPackage());
+        (registration.registered ? out : err) << registration.text;
+        return registration.registered ? 0 : 1;
+    }
     if (!QDir().mkpath(options.dataFolder)) {
         err << "Cannot create the data folder " << options.dataFolder << ".\n";
         return 1;

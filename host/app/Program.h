@@ -30,6 +30,8 @@ struct ProgramOptions {
     std::optional<QString> sendmail;
     // The address sent messages come from, remembered the same way.
     std::optional<QString> from;
+    // Register the Thunderbird host for this user, then stop.
+    bool registerThunderbird = false;
 };
 
 // Reads the command line. On --help or an error, fills message (the usage,

@@ -14,7 +14,8 @@ const char kNoDisplay[] =
 QtMessageHandler g_previousHandler = nullptr;
 // An export runs from cron, where anything on standard error is mailed to
 // the user: Qt's notice that the session has no runtime folder (cron gives
-// none) is held back then, since an export makes no use of one.
+// none) is held back then, since an export makes no use of one; registering
+// with Thunderbird makes no use of one either.
 bool g_exporting = false;
 
 // While the application object connects to the display: a display that is
@@ -46,10 +47,10 @@ int main(int argc, char** argv) {
     // These need no screen: they print, export, or perform a script without
     // a user.
     const bool exporting = arguments.contains("--export-ics");
-    g_exporting = exporting;
+    g_exporting = exporting || arguments.contains("--register-thunderbird");
     const bool print = exporting || arguments.contains("--print") ||
                        arguments.contains("--script") || arguments.contains("--help") ||
-                       arguments.contains("-h");
+                       arguments.contains("--register-thunderbird") || arguments.contains("-h");
     const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") &&
                            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
                            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
