@@ -5,7 +5,7 @@
 import assert from "node:assert/strict";
 import { describe, it } from "node:test";
 
-import { settle, spec, startConnected } from "./fakeMessenger.mjs";
+import { settle, spec, startConnected, startOnFake } from "./fakeMessenger.mjs";
 
 const DETAILS = {
     from: "Robin User <robin@example.com>",
@@ -242,14 +242,47 @@ describe("the main window", () => {
             type: "sent",
             totalMessages: 1,
         });
-        // Back to the mail tab from a compose window: its folder again.
+        // Back to the mail tab from a compose window: its folder again, said
+        // once however often Thunderbird reports it.
         await messenger.tabs.onActivated.fire({ tabId: 1 });
         await messenger.tabs.onActivated.fire({ tabId: 40 });
+        await messenger.mailTabs.onDisplayedFolderChanged.fire(messenger.mailTab, messenger.mailTab.displayedFolder);
+        await messenger.tabs.onActivated.fire({ tabId: 1 });
         await settle();
         assert.deepEqual(
             port.all("folderSwitch").map((m) => m.folder.path),
             ["/Sent", "/INBOX"],
         );
+    });
+
+    it("does not repeat the folder hello named", async () => {
+        const { messenger, port } = await startConnected();
+        await messenger.mailTabs.onDisplayedFolderChanged.fire(messenger.mailTab, messenger.folder("/INBOX"));
+        await settle();
+        assert.deepEqual(port.all("folderSwitch"), []);
+    });
+
+    it("tells the host the accounts again when a new profile has found its Inbox and Sent folder", async () => {
+        const { messenger, timers } = startOnFake();
+        const found = messenger.folderList.splice(0, 2); // not yet known when Thunderbird starts
+        await settle();
+        const port = messenger.connectedPort();
+        assert.deepEqual(port.last("hello").accounts[0].inbox, null);
+        await port.hostSends({ kind: "reply", id: port.last("hello").id, ok: true, protocol: 1, host: "h" });
+        messenger.folderList.push(found[0]);
+        await messenger.folders.onCreated.fire({ ...found[0] });
+        messenger.folderList.push(found[1]);
+        await messenger.folders.onCreated.fire({ ...found[1] });
+        await messenger.folders.onCreated.fire({ accountId: "account1", path: "/Old", name: "Old", specialUse: [] });
+        await settle();
+        assert.deepEqual(
+            port.all("accounts").map((m) => [m.accounts[0].inbox?.path ?? null, m.accounts[0].sent?.path ?? null]),
+            [
+                ["/INBOX", null],
+                ["/INBOX", "/Sent"],
+            ],
+        );
+        assert.deepEqual(timers.armed(), []);
     });
 
     it("tells the host the whole list of accounts when one changes", async () => {

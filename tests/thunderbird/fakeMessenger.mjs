@@ -135,6 +135,7 @@ export class FakeMessenger {
         this.lists = new Map();
         this.nextListId = 1;
         this.nextMessageId = 1;
+        this.nextTabId = 60;
         this.connectError = null;
         this.sendError = null;
         this.accountList = [
@@ -260,8 +261,17 @@ export class FakeMessenger {
                 const id = typeof folderId === "string" ? folderId : folderId.id;
                 return { totalMessageCount: fake.store.filter((m) => m.folder.id === id).length };
             },
+            onCreated: event(),
+            onDeleted: event(),
+            onRenamed: event(),
+            onMoved: event(),
         };
         this.messages = {
+            async getRaw(id, options) {
+                fake.#record("messages.getRaw", id, options);
+                const message = fake.store.find((m) => m.id === id);
+                return { name: `message${id}.eml`, message: fake.header(message) };
+            },
             async getHeaders(id) {
                 const message = fake.store.find((m) => m.id === id);
                 if (!message) {
@@ -337,11 +347,33 @@ export class FakeMessenger {
             onAfterSend: event(),
         };
         this.messageDisplay = {
+            // A message window: it shows the message, unless Thunderbird's
+            // header of it is a stand-in (message.stale), when it stays empty
+            // and asking what it shows fails.
             async open(properties) {
-                fake.#record("messageDisplay.open", properties);
-                return { id: 60, type: "messageDisplay" };
+                const tabId = fake.nextTabId++;
+                if (properties.file) {
+                    fake.#record("messageDisplay.open", { file: properties.file.name, location: properties.location });
+                    fake.displayed.set(tabId, [{ ...properties.file.message, external: true }]);
+                } else {
+                    fake.#record("messageDisplay.open", properties);
+                    const message = fake.store.find((m) => m.id === properties.messageId);
+                    fake.displayed.set(tabId, message.stale ? "stale" : [message]);
+                }
+                return { id: tabId, windowId: tabId + 1000, type: "messageDisplay" };
             },
-            getDisplayedMessages: async (tabId) => (fake.displayed.get(tabId) ?? []).map((m) => fake.header(m)),
+            async getDisplayedMessages(tabId) {
+                const shown = fake.displayed.get(tabId) ?? [];
+                if (shown === "stale") {
+                    throw new Error("An unexpected error occurred");
+                }
+                return shown.map((m) => (m.external ? m : fake.header(m)));
+            },
+        };
+        this.windows = {
+            async remove(windowId) {
+                fake.#record("windows.remove", windowId);
+            },
         };
         this.browserAction = { onClicked: event() };
         this.messageDisplayAction = { onClicked: event() };

@@ -39,6 +39,21 @@ describe("openMessage", () => {
             [{ messageId: sent.id, location: "window" }],
             [{ messageId: archived.id, location: "window" }],
         ]);
+        assert.deepEqual(messenger.callsOf("windows.remove"), []);
+    });
+
+    it("opens a message Thunderbird cannot show from its folder yet from its text instead", async () => {
+        const { messenger, port, sent, logged } = await withSentMessage();
+        sent.stale = true; // just filed in an IMAP folder not brought up to date since
+        const reply = await ask(port, { kind: "openMessage", id: 2, message: { messageId: "plan@example.com", folder: SENT } });
+        assert.deepEqual(reply, { kind: "reply", id: 2, ok: true });
+        assert.deepEqual(messenger.callsOf("messageDisplay.open"), [
+            [{ messageId: sent.id, location: "window" }],
+            [{ file: `message${sent.id}.eml`, location: "window" }],
+        ]);
+        assert.deepEqual(messenger.callsOf("messages.getRaw"), [[sent.id, { data_format: "File" }]]);
+        assert.deepEqual(messenger.callsOf("windows.remove"), [[1060]], "the empty window is closed");
+        assert.ok(logged.includes("Chasewell: message plan@example.com could not be shown from its folder; it opens from its text"));
     });
 
     it("finds a message that moved to another folder", async () => {

@@ -35,8 +35,31 @@ export class HostRequests {
         if (!header) {
             throw new Error(GONE);
         }
-        await this.messenger.messageDisplay.open({ messageId: header.id, location: "window" });
+        const tab = await this.messenger.messageDisplay.open({ messageId: header.id, location: "window" });
+        if (await this.#shows(tab, header)) {
+            return {};
+        }
+        // A copy Thunderbird has just filed in an IMAP folder is a stand-in
+        // until it next brings that folder up to date (when the user opens
+        // it): its window stays empty. The stand-in's text reads, so the
+        // message is shown from that instead of an empty window.
+        this.log(`Chasewell: message ${header.headerMessageId} could not be shown from its folder; it opens from its text`);
+        if (tab?.windowId !== undefined) {
+            await this.messenger.windows.remove(tab.windowId).catch(() => {});
+        }
+        const file = await this.messenger.messages.getRaw(header.id, { data_format: "File" });
+        await this.messenger.messageDisplay.open({ file, location: "window" });
         return {};
+    }
+
+    async #shows(tab, header) {
+        try {
+            const shown = await this.messenger.messageDisplay.getDisplayedMessages(tab.id);
+            const list = Array.isArray(shown) ? shown : shown?.messages ?? [];
+            return list.some((m) => m.headerMessageId === header.headerMessageId);
+        } catch {
+            return false;
+        }
     }
 
     // A follow-up forwards the original the way the user's own Forward

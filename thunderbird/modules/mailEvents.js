@@ -10,6 +10,11 @@ const NOT_MAIL_ACCOUNT_TYPES = new Set(["nntp", "rss", "im"]);
 export class MailEvents {
     constructor({ messenger, protocol, connection, log }) {
         Object.assign(this, { messenger, protocol, connection, log });
+        // What this connection's host was last told, as JSON: Thunderbird
+        // reports the same folder or the same accounts more than once (a
+        // mail tab and its activation; every folder an IMAP account finds).
+        this.toldFolder = null;
+        this.toldAccounts = null;
     }
 
     listen() {
@@ -23,18 +28,35 @@ export class MailEvents {
             this.#folderSwitch(folder),
         );
         messenger.tabs.onActivated.addListener((info) => this.#tabActivated(info.tabId));
+        // A new profile learns its IMAP folders (the Inbox, Sent) only after
+        // it has started, so a folder appearing may complete an account.
         const accountsChanged = () =>
-            this.accounts()
-                .then((accounts) => this.connection.send("accounts", { accounts }))
-                .catch((error) => this.log(`Chasewell: the accounts could not be read: ${error?.message ?? error}`));
+            this.#accountsChanged().catch((error) =>
+                this.log(`Chasewell: the accounts could not be read: ${error?.message ?? error}`),
+            );
         messenger.accounts.onCreated.addListener(accountsChanged);
         messenger.accounts.onDeleted.addListener(accountsChanged);
         messenger.accounts.onUpdated.addListener(accountsChanged);
+        messenger.folders.onCreated.addListener(accountsChanged);
+        messenger.folders.onDeleted.addListener(accountsChanged);
+        messenger.folders.onRenamed.addListener(accountsChanged);
+        messenger.folders.onMoved.addListener(accountsChanged);
     }
 
-    // The fields of hello.
+    // The fields of hello; what a new host is told afresh.
     async helloFields() {
-        return { accounts: await this.accounts(), folder: await this.displayedFolder() };
+        const fields = { accounts: await this.accounts(), folder: await this.displayedFolder() };
+        this.toldAccounts = JSON.stringify(fields.accounts);
+        this.toldFolder = JSON.stringify(fields.folder);
+        return fields;
+    }
+
+    async #accountsChanged() {
+        const accounts = await this.accounts();
+        const json = JSON.stringify(accounts);
+        if (json !== this.toldAccounts && this.connection.send("accounts", { accounts })) {
+            this.toldAccounts = json;
+        }
     }
 
     async accounts() {
@@ -67,6 +89,9 @@ export class MailEvents {
 
     async #withCount(folder) {
         let total = null;
+        if (folder.isRoot || folder.path === "/") {
+            return folderOf(folder, total); // an account's top holds no messages of its own
+        }
         try {
             total = (await this.messenger.folders.getFolderInfo(folder.id ?? folder)).totalMessageCount ?? null;
         } catch (error) {
@@ -76,7 +101,11 @@ export class MailEvents {
     }
 
     async #folderSwitch(folder) {
-        this.connection.send("folderSwitch", { folder: folder ? await this.#withCount(folder) : null });
+        const shown = folder ? await this.#withCount(folder) : null;
+        const json = JSON.stringify(shown);
+        if (json !== this.toldFolder && this.connection.send("folderSwitch", { folder: shown })) {
+            this.toldFolder = json;
+        }
     }
 
     async #tabActivated(tabId) {
