@@ -124,6 +124,21 @@ describe("sendCompose", () => {
         assert.deepEqual(port.last("reply"), { kind: "reply", id: 8, ok: true });
     });
 
+    it("answers only the host that asked, not one started while the send went on", async () => {
+        const { messenger, port, timers, logged } = await startConnected();
+        let finishSend;
+        messenger.compose.sendMessage = () => new Promise((resolve) => (finishSend = resolve));
+        await port.hostSends({ kind: "sendCompose", id: 8, tabId: 7 });
+        await port.hostEnds();
+        await timers.advance(1000);
+        const again = messenger.connectedPort();
+        await again.hostSends({ kind: "reply", id: again.last("hello").id, ok: true, protocol: 1, host: "h" });
+        finishSend({ mode: "sendNow", messages: [] });
+        await settle();
+        assert.deepEqual(again.all("reply"), []);
+        assert.ok(logged.includes("Chasewell: the reply to sendCompose 8 was not sent: the host that asked is gone"));
+    });
+
     it("answers not ok, saying why, when the send failed or was cancelled", async () => {
         const { messenger, port } = await startConnected();
         messenger.sendError = "Sending of the message failed.";

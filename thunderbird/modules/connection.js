@@ -303,7 +303,7 @@ export class Connection {
             return;
         }
         if (this.protocol.isRequestFromHost(message.kind)) {
-            this.#carryOut(message);
+            this.#carryOut(port, message);
         } else {
             Promise.resolve()
                 .then(() => this.onRequest(message.kind, message))
@@ -328,7 +328,7 @@ export class Connection {
         request.finish(reply);
     }
 
-    async #carryOut(request) {
+    async #carryOut(port, request) {
         let reply;
         try {
             const result = await this.onRequest(request.kind, request);
@@ -340,8 +340,12 @@ export class Connection {
         } catch (error) {
             reply = { kind: "reply", id: request.id, ok: false, error: error?.message ?? String(error) };
         }
-        if (this.ready) {
+        // The answer belongs to the host that asked: a host started since
+        // never sent this request.
+        if (this.ready && this.port === port) {
             this.#post(reply);
+        } else {
+            this.log(`Chasewell: the reply to ${request.kind} ${request.id} was not sent: the host that asked is gone`);
         }
     }
 
