@@ -161,7 +161,7 @@ class Harness:
         self.starts = 0
         self.imap = self.smtp = None
         self.driver = self.stub = self.tap = None
-        self.sockets = None
+        self.scratch = self.sockets = None
 
     # -- timing -------------------------------------------------------------
     def step(self, name):
@@ -192,12 +192,16 @@ class Harness:
         for folder in (self.home / ".mozilla" / "native-messaging-hosts", self.profile / "extensions",
                        self.work / "mail", self.work / "smtp", self.home / "runtime"):
             folder.mkdir(parents=True)
-        # A Unix socket's path has room for about 100 characters: a build
-        # folder may be deeper than that.
-        self.sockets = Path(tempfile.mkdtemp(prefix="chasewell-e2e-"))
         (self.home / "runtime").chmod(0o700)
+        # Outside the work folder: a Unix socket's path has room for about
+        # 100 characters, which a build folder may exceed, and the IMAP user
+        # must reach the mailbox, which it cannot below /root.
+        self.scratch = Path(tempfile.mkdtemp(prefix="chasewell-e2e-"))
+        self.scratch.chmod(0o755)
+        self.sockets = self.scratch / "sockets"
+        self.sockets.mkdir(mode=0o700)
         with self.step("start the IMAP and SMTP servers"):
-            self.imap = ImapServer(self.work / "mail", self.clock)
+            self.imap = ImapServer(self.work / "mail", self.scratch / "mail", self.clock)
             self.smtp = SmtpServer(self.work / "smtp", self.clock)
         sockets = self.sockets
         self.driver = Driver(sockets, self.clock)
@@ -305,8 +309,15 @@ class Harness:
 
     # -- the whole ----------------------------------------------------------
     def __enter__(self):
-        self.setup()
-        self.start_thunderbird()
+        try:
+            self.setup()
+            self.start_thunderbird()
+        except BaseException:
+            try:
+                self.__exit__(None, None, None)
+            except Failure as also:
+                log(f"and then: {also}")
+            raise
         return self
 
     def __exit__(self, kind, value, tb):
@@ -319,6 +330,6 @@ class Harness:
             for part in (self.driver, self.stub, self.tap):
                 if part:
                     part.channel.close()
-            if getattr(self, "sockets", None):
-                shutil.rmtree(self.sockets, ignore_errors=True)
+            if self.scratch:
+                shutil.rmtree(self.scratch, ignore_errors=True)
         return False

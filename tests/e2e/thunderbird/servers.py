@@ -36,9 +36,13 @@ class ImapServer:
     with PREAUTH, so Thunderbird logs in without a password. It runs as an
     ordinary user (dovecot refuses root), who owns the Maildir."""
 
-    def __init__(self, folder, clock):
+    def __init__(self, folder, mail_root, clock):
+        """folder: where the logs go; mail_root: an empty folder for the
+        mailbox, which the IMAP user must reach (so not below /root)."""
         self.clock = clock
-        self.maildir = folder / "Maildir"
+        self.folder = folder
+        self.mail_root = mail_root
+        self.maildir = mail_root / "Maildir"
         for box in ("", ".Sent", ".Drafts", ".Trash"):
             for sub in ("cur", "new", "tmp"):
                 (self.maildir / box / sub).mkdir(parents=True, exist_ok=True)
@@ -52,15 +56,15 @@ class ImapServer:
             except KeyError:
                 subprocess.run(["useradd", "--system", "--user-group", "--no-create-home",
                                 "--shell", "/usr/sbin/nologin", IMAP_USER], check=True)
-            subprocess.run(["chown", "-R", f"{IMAP_USER}:{IMAP_USER}", str(folder)], check=True)
-            folder.chmod(0o755)
+            subprocess.run(["chown", "-R", f"{IMAP_USER}:{IMAP_USER}", str(mail_root)], check=True)
             run_as = ["runuser", "-u", IMAP_USER, "--"]
+        mail_root.chmod(0o755)
         script = folder / "imap.sh"
         script.write_text(
             "#!/bin/sh\n"
-            f"exec {' '.join(run_as)} env -i HOME={folder} USER={self.user or os.environ.get('USER', 'user')} "
+            f"exec {' '.join(run_as)} env -i HOME={mail_root} USER={self.user or os.environ.get('USER', 'user')} "
             f"/usr/lib/dovecot/imap -o mail_location=maildir:{self.maildir} "
-            f"-o log_path={folder}/dovecot.log -o info_log_path={folder}/dovecot.log\n")
+            f"-o log_path={mail_root}/dovecot.log -o info_log_path={mail_root}/dovecot.log\n")
         script.chmod(0o755)
         self.port = free_port()
         self.log = open(folder / "socat.log", "wb")
@@ -86,6 +90,8 @@ class ImapServer:
         self.process.terminate()
         self.process.wait(timeout=10)
         self.log.close()
+        if (self.mail_root / "dovecot.log").exists():
+            shutil.copy(self.mail_root / "dovecot.log", self.folder / "dovecot.log")
 
 
 _counter = itertools.count(1)

@@ -14,6 +14,7 @@ this machine lacks Thunderbird or a server (never under CI=true).
 """
 import sys
 import time
+import traceback
 from datetime import datetime, timezone
 from email.header import Header
 from email.message import EmailMessage
@@ -277,6 +278,9 @@ def run(name, h, body):
         outcome = 0
     except Failure as failure:
         log(f"FAILED: {failure}")
+        outcome = 1
+    except Exception:
+        log("FAILED: the harness itself broke:\n" + traceback.format_exc())
         outcome = 1
     print(f"\nTimings of the {name} (this machine):\n" + h.timing_report(), flush=True)
     print(f"{time.monotonic() - began:6.1f} s  the whole {name}", flush=True)
