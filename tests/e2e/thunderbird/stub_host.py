@@ -12,6 +12,7 @@ import struct
 import sys
 from pathlib import Path
 
+sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from protocol_check import Protocol  # noqa: E402
 

@@ -21,6 +21,7 @@ from email.message import EmailMessage
 from email.utils import format_datetime, make_msgid
 from pathlib import Path
 
+sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 from harness import ACCOUNT, Failure, Harness, log  # noqa: E402
@@ -95,6 +96,7 @@ def round_(h):
         opened = stub.wait_message("composeOpen", 15, "composeOpen for the new compose window",
                                    where=lambda m: m["tabId"] == tab["id"])
         check(opened["details"] is None or opened["details"]["to"] == TO, f"composeOpen: {opened}")
+        log("composeOpen " + ("carried the window's details" if opened["details"] else "came before the window could be read"))
 
     with h.step("Send With Reminder: command, sendCompose, itemSend, the SMTP server, sentCopy"):
         mark = len(stub.received)
