@@ -5,12 +5,12 @@
 import { startChasewell } from "./modules/chasewell.js";
 
 const messenger = globalThis.messenger ?? globalThis.browser;
-const spec = await (await fetch(messenger.runtime.getURL("protocol.json"))).json();
+const agreed = await (await fetch(messenger.runtime.getURL("protocol.json"))).json();
 
 // Exported for the extension's own pages; nothing outside it can reach this.
 export const chasewell = startChasewell({
     messenger,
-    spec,
+    agreed,
     timers: { setTimeout: (f, ms) => setTimeout(f, ms), clearTimeout: (id) => clearTimeout(id) },
     log: (line) => console.log(line),
 });

@@ -4,7 +4,7 @@
 import assert from "node:assert/strict";
 import { describe, it } from "node:test";
 
-import { helloAccepted, manifest, settle, spec, startConnected, startOnFake } from "./fakeMessenger.mjs";
+import { helloAccepted, manifest, settle, agreed, startConnected, startOnFake } from "./fakeMessenger.mjs";
 
 const NOT_REGISTERED = "No such native application com.tandrelsoftware.chasewell";
 
@@ -16,11 +16,11 @@ describe("hello", () => {
         await settle();
         assert.equal(messenger.ports.length, 1);
         const port = messenger.connectedPort();
-        assert.equal(port.name, spec.hostName);
+        assert.equal(port.name, agreed.hostName);
         assert.deepEqual(port.kinds(), ["hello"]);
         const hello = port.posted[0];
         assert.ok(Number.isInteger(hello.id));
-        assert.equal(hello.protocol, spec.version);
+        assert.equal(hello.protocol, agreed.version);
         assert.equal(hello.extension, manifest.version);
         const inbox = { accountId: "account1", path: "/INBOX", name: "Inbox", type: "inbox", totalMessages: null };
         assert.deepEqual(hello.accounts, [
@@ -182,7 +182,7 @@ describe("notices about the connection", () => {
         const { messenger, timers } = startOnFake();
         await settle();
         const port = messenger.connectedPort();
-        await timers.advance(spec.limits.replyTimeoutMs);
+        await timers.advance(agreed.limits.replyTimeoutMs);
         assert.ok(port.disconnected);
         assert.deepEqual(messenger.notified, [
             "Chasewell was started but did not answer Thunderbird. Chasewell did not answer within 10 seconds.",

@@ -5,7 +5,7 @@
 import assert from "node:assert/strict";
 import { describe, it } from "node:test";
 
-import { settle, spec, startConnected, startOnFake } from "./fakeMessenger.mjs";
+import { settle, agreed, startConnected, startOnFake } from "./fakeMessenger.mjs";
 
 const DETAILS = {
     from: "Robin User <robin@example.com>",
@@ -94,7 +94,7 @@ describe("sending", () => {
 
     it("waits as long as the host may show its details window, then goes on without it", async () => {
         const { timers, outcome, messenger, logged } = await sending();
-        await timers.advance(spec.limits.sendTimeoutMs - 1);
+        await timers.advance(agreed.limits.sendTimeoutMs - 1);
         let done = false;
         outcome.then(() => (done = true));
         await settle();
@@ -113,7 +113,7 @@ describe("sending", () => {
         const outcome = messenger.compose.onBeforeSend.fire({ id: 7 }, DETAILS);
         await settle();
         assert.equal(port.all("itemSend").length, 1);
-        await timers.advance(spec.limits.sendTimeoutMs);
+        await timers.advance(agreed.limits.sendTimeoutMs);
         assert.deepEqual(await outcome, {});
         assert.deepEqual(messenger.notified, ["The message is sent without reminders: Chasewell did not answer within 120 seconds."]);
     });

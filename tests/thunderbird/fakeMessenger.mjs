@@ -9,7 +9,7 @@ import { fileURLToPath } from "node:url";
 import { startChasewell } from "../../thunderbird/modules/chasewell.js";
 
 const here = (path) => fileURLToPath(new URL(path, import.meta.url));
-export const spec = JSON.parse(readFileSync(here("../../thunderbird/protocol.json"), "utf8"));
+export const agreed = JSON.parse(readFileSync(here("../../thunderbird/protocol.json"), "utf8"));
 export const manifest = JSON.parse(readFileSync(here("../../thunderbird/manifest.json"), "utf8"));
 
 export class FakeEvent {
@@ -403,7 +403,7 @@ export function startOnFake(options) {
     const logged = [];
     const chasewell = startChasewell({
         messenger,
-        spec,
+        agreed,
         timers: { setTimeout: (f, ms) => timers.setTimeout(f, ms), clearTimeout: (id) => timers.clearTimeout(id) },
         log: (line) => logged.push(line),
     });
@@ -412,7 +412,7 @@ export function startOnFake(options) {
 
 // The host's answer to a hello.
 export function helloAccepted(hello, fields = {}) {
-    return { kind: "reply", id: hello.id, ok: true, protocol: spec.version, host: "Chasewell 3.0.184", ...fields };
+    return { kind: "reply", id: hello.id, ok: true, protocol: agreed.version, host: "Chasewell 3.0.184", ...fields };
 }
 
 // The extension started and its hello answered: the host is connected.

@@ -4,9 +4,9 @@ import assert from "node:assert/strict";
 import { describe, it } from "node:test";
 
 import { Protocol } from "../../thunderbird/modules/protocol.js";
-import { manifest, spec } from "./fakeMessenger.mjs";
+import { manifest, agreed } from "./fakeMessenger.mjs";
 
-const protocol = new Protocol(spec);
+const protocol = new Protocol(agreed);
 const folder = { accountId: "account1", path: "/INBOX", name: "Inbox", type: "inbox", totalMessages: null };
 const message = {
     messageId: "a@example.com",
@@ -22,7 +22,7 @@ const message = {
 
 describe("protocol.json", () => {
     it("names this extension, as the manifest does, and the native host it connects to", () => {
-        assert.equal(manifest.browser_specific_settings.gecko.id, spec.extensionId);
+        assert.equal(manifest.browser_specific_settings.gecko.id, agreed.extensionId);
         assert.equal(protocol.hostName, "com.tandrelsoftware.chasewell");
         assert.ok(manifest.permissions.includes("nativeMessaging"));
     });

@@ -11,10 +11,10 @@ import { MailEvents } from "./mailEvents.js";
 import { Notices } from "./notices.js";
 import { Protocol } from "./protocol.js";
 
-// messenger: the MailExtension API; spec: the parsed protocol.json;
+// messenger: the MailExtension API; agreed: protocol.json as parsed;
 // timers: {setTimeout, clearTimeout}; log(line).
-export function startChasewell({ messenger, spec, timers, log }) {
-    const protocol = new Protocol(spec);
+export function startChasewell({ messenger, agreed, timers, log }) {
+    const protocol = new Protocol(agreed);
     const notices = new Notices(messenger, log);
     const hostRequests = new HostRequests({ messenger, protocol, notices, log });
     const parts = { protocol, notices, hostRequests };

@@ -15,26 +15,26 @@ function isPlainObject(value) {
 }
 
 export class Protocol {
-    // spec: the parsed protocol.json.
-    constructor(spec) {
-        this.spec = spec;
-        this.version = spec.version;
-        this.hostName = spec.hostName;
-        this.extensionId = spec.extensionId;
-        this.limits = spec.limits;
-        this.forwardedHeaders = spec.forwardedHeaders;
+    // agreed: protocol.json as parsed.
+    constructor(agreed) {
+        this.agreed = agreed;
+        this.version = agreed.version;
+        this.hostName = agreed.hostName;
+        this.extensionId = agreed.extensionId;
+        this.limits = agreed.limits;
+        this.forwardedHeaders = agreed.forwardedHeaders;
     }
 
     // Whether a message from the host fits; null when it does, else a
     // sentence saying what is wrong, for the log.
     checkFromHost(message) {
-        return this.#checkMessage(this.spec.toExtension, message);
+        return this.#checkMessage(this.agreed.toExtension, message);
     }
 
     // The same for a message this extension is about to send: a failure here
     // is a fault of ours, caught before the host has to drop the message.
     checkToHost(message) {
-        const problem = this.#checkMessage(this.spec.toHost, message);
+        const problem = this.#checkMessage(this.agreed.toHost, message);
         if (problem) {
             return problem;
         }
@@ -48,24 +48,24 @@ export class Protocol {
     // Whether the host's ok reply carries the result fields of the request
     // of this kind that this extension sent.
     checkResultFromHost(kind, reply) {
-        const result = this.spec.toHost[kind]?.result ?? {};
+        const result = this.agreed.toHost[kind]?.result ?? {};
         return this.#checkFields(`the reply to ${kind}`, "", result, reply);
     }
 
     // The same for this extension's ok reply to a request of the host.
     checkResultToHost(kind, reply) {
-        const result = this.spec.toExtension[kind]?.result ?? {};
+        const result = this.agreed.toExtension[kind]?.result ?? {};
         return this.#checkFields(`the reply to ${kind}`, "", result, reply);
     }
 
     // Whether a request of this kind (sent by this extension) is one.
     isRequestToHost(kind) {
-        return this.spec.toHost[kind]?.request === true;
+        return this.agreed.toHost[kind]?.request === true;
     }
 
     // Whether a message of this kind from the host expects a reply.
     isRequestFromHost(kind) {
-        return this.spec.toExtension[kind]?.request === true;
+        return this.agreed.toExtension[kind]?.request === true;
     }
 
     #checkMessage(table, message) {
@@ -129,7 +129,7 @@ export class Protocol {
             case "boolean":
                 return typeof value === "boolean" ? null : `${where}: "${path}" is not true or false`;
         }
-        const named = Object.hasOwn(this.spec.types, type) ? this.spec.types[type] : undefined;
+        const named = Object.hasOwn(this.agreed.types, type) ? this.agreed.types[type] : undefined;
         if (!named) {
             throw new Error(`protocol.json names an unknown type "${type}"`);
         }

@@ -30,8 +30,8 @@ sys.path.insert(0, str(HERE))
 from peers import PROTOCOL, Clock, Driver, Failure, StubHost, Tap, log  # noqa: E402,F401
 from servers import PYTHON, ImapServer, SmtpServer  # noqa: E402
 
-HOST_NAME = PROTOCOL.spec["hostName"]
-EXTENSION_ID = PROTOCOL.spec["extensionId"]
+HOST_NAME = PROTOCOL.agreed["hostName"]
+EXTENSION_ID = PROTOCOL.agreed["extensionId"]
 DRIVER_NAME = "chasewell_e2e_driver"
 ACCOUNT = "account1"
 ADDRESS = "robin@example.com"

@@ -9,16 +9,16 @@ import json
 class Protocol:
     def __init__(self, path):
         with open(path, encoding="utf-8") as f:
-            self.spec = json.load(f)
-        self.version = self.spec["version"]
+            self.agreed = json.load(f)
+        self.version = self.agreed["version"]
 
     def check_to_host(self, message):
         """None when the message (sent by the extension) fits, else what is wrong."""
-        return self._check(self.spec["toHost"], message)
+        return self._check(self.agreed["toHost"], message)
 
     def check_result_to_host(self, kind, reply):
         """The extension's ok reply to a host request of this kind."""
-        return self._fields(f"the reply to {kind}", "", self.spec["toExtension"][kind].get("result", {}), reply)
+        return self._fields(f"the reply to {kind}", "", self.agreed["toExtension"][kind].get("result", {}), reply)
 
     def _check(self, table, message):
         if not isinstance(message, dict):
@@ -57,7 +57,7 @@ class Protocol:
                   "boolean": lambda v: isinstance(v, bool)}
         if type_ in simple:
             return None if simple[type_](value) else f"{where}: {path} is not a {type_}"
-        named = self.spec["types"][type_]
+        named = self.agreed["types"][type_]
         if not isinstance(value, dict):
             return f"{where}: {path} is not an object"
         if "fields" in named:
