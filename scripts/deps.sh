@@ -5,9 +5,11 @@ chasewell_packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev
 # Only the tests need these: clang and its runtime for the fuzz targets; a
 # second iCalendar reader to read the exported calendar back; the validators
 # of the installed desktop entry and AppStream metadata; a sendmail client
-# and a local SMTP server for the delivery tests.
+# and a local SMTP server for the delivery tests; Node.js for the Thunderbird
+# extension's tests; and Thunderbird itself with an IMAP server (dovecot's,
+# served through socat) for the end-to-end rounds in Thunderbird.
 chasewell_test_packages=(clang libclang-rt-14-dev python3-icalendar desktop-file-utils appstream
-    msmtp python3-aiosmtpd)
+    msmtp python3-aiosmtpd nodejs thunderbird dovecot-imapd socat)
 
 # chasewell_ensure_packages [PACKAGE...]: the build's packages and the ones named.
 chasewell_ensure_packages() {

@@ -21,7 +21,8 @@ rm -rf "$prefix" "$prefix.home"
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null
 for file in bin/chasewell "${4}/libChasewell.so" "${4}/libChasewellProp.so" \
     "${4}/libChasewellPlatform.so" "share/applications/$id.desktop" \
-    "share/metainfo/$id.metainfo.xml" "share/icons/hicolor/scalable/apps/$id.svg"; do
+    "share/metainfo/$id.metainfo.xml" "share/icons/hicolor/scalable/apps/$id.svg" \
+    share/chasewell/chasewell.xpi; do
     [ -f "$prefix/$file" ] || fail "$file was not installed"
 done
 

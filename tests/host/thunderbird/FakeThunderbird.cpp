@@ -1,4 +1,4 @@
-#include "tests/thunderbird/FakeThunderbird.h"
+#include "tests/host/thunderbird/FakeThunderbird.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -8,7 +8,7 @@
 
 #include "host/thunderbird/Protocol.h"
 #include "tests/support/QtPrinters.h"
-#include "tests/thunderbird/FakeThunderbird.h"
+#include "tests/host/thunderbird/FakeThunderbird.h"
 
 namespace {
 

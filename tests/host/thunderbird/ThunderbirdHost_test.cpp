@@ -6,7 +6,7 @@
 #include <QItemSelectionModel>
 #include <QTest>
 
-#include "tests/thunderbird/HostFixture.h"
+#include "tests/host/thunderbird/HostFixture.h"
 #include "tests/windows/ModalPlayer.h"
 
 namespace {

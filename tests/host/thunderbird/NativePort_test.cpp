@@ -11,7 +11,7 @@
 
 #include "host/thunderbird/NativePort.h"
 #include "tests/support/QtPrinters.h"
-#include "tests/thunderbird/FakeThunderbird.h"
+#include "tests/host/thunderbird/FakeThunderbird.h"
 
 namespace {
 

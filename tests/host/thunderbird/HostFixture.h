@@ -17,7 +17,7 @@
 #include "schedule/Globals.h"
 #include "schedule/RemindTimer.h"
 #include "tests/support/FakeEnv.h"
-#include "tests/thunderbird/FakeThunderbird.h"
+#include "tests/host/thunderbird/FakeThunderbird.h"
 
 namespace tb_testing {
 
