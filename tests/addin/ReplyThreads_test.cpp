@@ -132,6 +132,13 @@ TEST_F(ThreadRuleTest, SomeoneInTheThreadWithoutAReminderEndsNothing) {
     EXPECT_EQ(Left(), QStringList({"pat@example.com: Budget", "lee@example.com: Budget"}));
     EXPECT_EQ(Traces().back(),
               "Thread rule: no reminder for this sender was made for the message the reply names");
+    // Pat, answering another thread, ends nothing either.
+    Receive("pat@example.com", "RE: Lunch",
+            "References: <lunch-0@example.org>\r\nIn-Reply-To: <lunch-1@example.org>\r\n");
+    EXPECT_EQ(Traces().back(),
+              "Thread rule: no reminder for this sender was made for the 2 messages the reply "
+              "names");
+    EXPECT_EQ(Left(), QStringList({"pat@example.com: Budget", "lee@example.com: Budget"}));
     EXPECT_TRUE(windows.events.isEmpty());
 }
 
