@@ -8,6 +8,7 @@
 #include "platform/Env.h"
 #include "platform/RuntimeError.h"
 #include "store/DataFileText.h"
+#include "store/ReplySubjects.h"
 #include "store/TextRules.h"
 
 namespace {
@@ -222,7 +223,8 @@ CReminderItems::Reminder CReminderItems::FindEx(const QString& findEmailAddress,
     return completed ? found : Reminder();
 }
 
-void CReminderItems::RemoveBy(const QString& localEmailAddress, const QString& localSubject) {
+CReminderItems::Reminder CReminderItems::RemoveBy(const QString& localEmailAddress,
+                                                  const QString& localSubject) {
     engine::WriteTrace(kRemoveByTrace, QStringLiteral("Removing item from sender '") +
                                            localEmailAddress + QStringLiteral("' and subject '") +
                                            localSubject + QStringLiteral("'"));
@@ -242,10 +244,21 @@ void CReminderItems::RemoveBy(const QString& localEmailAddress, const QString& l
         }
     }
     if (matched == 0)
-        return;
+        return nullptr;
     engine::WriteTrace(kRemoveByTrace, QStringLiteral("Items are identical, removing reminder"));
+    Reminder removed = m_Items[static_cast<size_t>(matched - 1)];
     m_Items.erase(m_Items.begin() + (matched - 1));
     m_Dirty = true;
+    return removed;
+}
+
+std::vector<CReminderItems::Reminder> CReminderItems::FindBySender(
+    const QString& findEmailAddress) const {
+    std::vector<Reminder> found;
+    for (const Reminder& item : m_Items)
+        if (OccursAsAddress(item->EmailAddress(), findEmailAddress))
+            found.push_back(item);
+    return found;
 }
 
 bool CReminderItems::IsSame(const QString& a, const QString& b, bool subjectMode) {
@@ -264,8 +277,28 @@ bool CReminderItems::IsSame(const QString& a, const QString& b, bool subjectMode
         const QString strippedA = StripPrefix(a);
         const QString strippedB = StripPrefix(b);
         same = (strippedA.isEmpty() && strippedB.isEmpty()) || Occurs(strippedA, strippedB);
+        if (!same)
+            same = SameTopic(a, b);
     });
     return same;
+}
+
+bool CReminderItems::SameTopic(const QString& a, const QString& b) {
+    // Long threads and mail programs in other languages stack their prefixes
+    // ("AW: WG: Budget", "[team] Re: Fwd: Budget"), and a subject may hold a
+    // colon of its own ("RE: Budget: Q3"); taking off only the text up to
+    // the first colon misses all of them. Taking off every known prefix
+    // finds the topic both are about.
+    const store::ReplySubject topicA = store::ReduceReplySubject(a);
+    const store::ReplySubject topicB = store::ReduceReplySubject(b);
+    if (topicA.prefixes == 0 && topicB.prefixes == 0)
+        return false;  // neither is a reply or a forward: nothing more to compare
+    if (topicA.topic.isEmpty() || topicB.topic.isEmpty())
+        // Two subjects that are nothing but prefixes are one, as with a
+        // single prefix; nothing else is the same as an empty topic, or a
+        // bare "RE:" would end every reminder of its sender.
+        return topicA.topic.isEmpty() && topicB.topic.isEmpty();
+    return topicA.topic.contains(topicB.topic, Qt::CaseInsensitive);
 }
 
 QString CReminderItems::StripPrefix(const QString& text) {

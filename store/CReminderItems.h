@@ -81,14 +81,23 @@ public:
     // The first reminder, from position 1 up, whose address holds
     // findEmailAddress as a whole address (alone, or in a display form such
     // as "Pat <pat@x.com>") and whose subject occurs in findSubject (so a
-    // reply "RE: Budget" finds the reminder "Budget"). Empty when none.
+    // reply "RE: Budget" finds the reminder "Budget"; see IsSame). Empty
+    // when none.
     Reminder FindEx(const QString& findEmailAddress, const QString& findSubject) const;
 
     // Removes the last reminder, searching from position Count down, whose
     // address holds localEmailAddress as a whole address and whose subject
-    // contains localSubject, and sets Dirty; traces each step. Failures of the trace
-    // pass to the caller.
-    void RemoveBy(const QString& localEmailAddress, const QString& localSubject);
+    // contains localSubject (see IsSame: "AW: WG: Budget" ends "Budget",
+    // "Budget 2027 plan" does not), and sets Dirty; traces each step.
+    // Returns the reminder removed; empty when none matched, and then
+    // nothing changed. Failures of the trace pass to the caller.
+    Reminder RemoveBy(const QString& localEmailAddress, const QString& localSubject);
+
+    // Every reminder, in list order, whose address holds findEmailAddress
+    // as a whole address (the address test of FindEx): the reminders a
+    // message from that sender may answer. An empty address finds every
+    // reminder with a non-empty address.
+    std::vector<Reminder> FindBySender(const QString& findEmailAddress) const;
 
     // State, for callers that need to know.
     const QString& DataFilePath() const { return m_DataFilePath; }
@@ -99,10 +108,17 @@ private:
     // Whether b occurs in a, letter case ignored. Outside subject mode the
     // texts are addresses, and b must occur as a whole address (see
     // OccursAsAddress). In subject mode, when b does not occur, both lose
-    // their first prefix ("RE:", "FW:" ...) and are compared again, two
-    // texts that were nothing but prefixes matching.
+    // their first prefix (the text up to the first colon) and are compared
+    // again, two texts that were nothing but a prefix matching; when that
+    // fails too, SameTopic decides.
     static bool IsSame(const QString& a, const QString& b, bool subjectMode);
     static QString StripPrefix(const QString& text);
+    // Whether the topic of b (every reply and forward prefix and list tag
+    // taken off, store::ReduceReplySubject) occurs in the topic of a,
+    // letter case ignored. Only when a or b has such a prefix; two topics
+    // that are empty (subjects that were nothing but prefixes) are the
+    // same, an empty topic and another are not.
+    static bool SameTopic(const QString& a, const QString& b);
     static bool Occurs(const QString& a, const QString& b);
     // Whether address b occurs in a as a whole address, letter case ignored:
     // alone, or inside a display form such as "Pat <pat@x.com>", but never

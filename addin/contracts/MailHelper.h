@@ -63,6 +63,9 @@ public:
     // The Internet header of a received message as it arrived (the
     // transport message headers), as text; empty for a message made here.
     virtual QString TransportMessageHeaders() const = 0;
+    // The message's Message-ID without angle brackets; empty when it has
+    // none. A reply names it in its In-Reply-To and References fields.
+    virtual QString InternetMessageId() const = 0;
 };
 
 // "QxOutlook.QxMAPIUtils".

@@ -101,4 +101,9 @@ QString QxSafeMailItem::TransportMessageHeaders() const {
     return mail ? mail->TransportMessageHeaders() : QString();
 }
 
+QString QxSafeMailItem::InternetMessageId() const {
+    auto* mail = dynamic_cast<HostMailItem*>(&Item());
+    return mail ? mail->MessageId() : QString();
+}
+
 }  // namespace host

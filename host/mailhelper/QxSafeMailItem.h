@@ -77,6 +77,9 @@ public:
     std::shared_ptr<mailhelper::AddressEntry> Sender() override;
     // The header the message was read with; empty for others.
     QString TransportMessageHeaders() const override;
+    // The model's Message-ID of a mail message (given when it is sent, or
+    // read from its file); empty for other items.
+    QString InternetMessageId() const override;
 
     const std::shared_ptr<client::ItemObject>& WrappedItem() const { return m_item; }
 

@@ -86,6 +86,11 @@ TEST(AutomaticReplyMarkerTest, TellsAutomaticAnswersFromAPersonsReply) {
               "subject \"Out of Office: Contract renewal\"");
     EXPECT_EQ(AutomaticReplyMarker("", "Abwesenheitsnotiz: Vertrag"),
               "subject \"Abwesenheitsnotiz: Vertrag\"");
+    // French typography's no-break space before the colon.
+    EXPECT_EQ(AutomaticReplyMarker("", "Réponse automatique\u00A0: Contrat"),
+              "subject \"Réponse automatique\u00A0: Contrat\"");
+    EXPECT_EQ(AutomaticReplyMarker("", "Automatiskt svar: Avtal"),
+              "subject \"Automatiskt svar: Avtal\"");
 
     EXPECT_EQ(AutomaticReplyMarker(kGenuine, "RE: Contract renewal"), std::nullopt);
     EXPECT_EQ(AutomaticReplyMarker("", "RE: Automatic reply: Contract renewal"), std::nullopt)
@@ -134,7 +139,8 @@ TEST_F(AutomaticReplyWatchingTest, AnOutOfOfficeNoticeKeepsTheReminderAndTheTrac
     // Pat's own answer ends it.
     Receive(kGenuine, "RE: Contract renewal");
     EXPECT_EQ(Reminders().Count(), 0);
-    EXPECT_EQ(log.TraceMessages("ItemAddedToInbox").back(), "Found email: reminder removed");
+    EXPECT_EQ(log.TraceMessages("ItemAddedToInbox").back(),
+              "Found email: reminder removed by the subject rule (subject 'Contract renewal')");
 }
 
 }  // namespace

@@ -61,7 +61,9 @@ TEST_F(ReplyWatchingTest, AReplyFromTheRecipientRemovesItsReminderAndRefreshesTh
                                     "Looking for email address 'PAT@example.com'",
                                     "with subject 'RE: Budget'", "m_ReminderItems - Count = 2",
                                     "ReminderItem- Local Email: pat@example.com",
-                                    "About to remove Reminder", "Found email: reminder removed"}));
+                                    "About to remove Reminder",
+                                    "Found email: reminder removed by the subject rule "
+                                    "(subject 'Budget')"}));
     ASSERT_EQ(Reminders().Count(), 1);
     EXPECT_EQ(Reminders().Item(1)->EmailAddress(), "lee@example.com");
     EXPECT_EQ(windows.events, QStringList{"FillGrid"});
@@ -78,6 +80,49 @@ TEST_F(ReplyWatchingTest, RepliesFromOthersOrAboutOtherThingsChangeNothing) {
     EXPECT_EQ(Reminders().Count(), 1);
     EXPECT_EQ(log.TraceMessages("ItemAddedToInbox").size(), 8u) << "four look-up lines each";
     EXPECT_TRUE(windows.events.isEmpty());
+}
+
+TEST_F(ReplyWatchingTest, RepliesWithStackedPrefixesInManyLanguagesEndTheReminder) {
+    SetSetting("Remove", "True");
+    for (const QString subject :
+         {"RE: RE: Budget", "AW: WG: Budget", "Re: Fwd: Budget", "RE : TR : RE : Budget",
+          "SV: VB: Budget", "Re[2]: Budget", "[team] Re: Fwd: Budget", "回复：转发：Budget"}) {
+        log.Clear();
+        model->Deliver(Inbox(), Reply("pat@example.com", subject));
+        EXPECT_EQ(Reminders().Count(), 0) << subject.toStdString();
+        EXPECT_EQ(log.TraceMessages("ItemAddedToInbox").back(),
+                  "Found email: reminder removed by the subject rule (subject 'Budget')");
+        Remind("pat@example.com", "Budget");
+    }
+}
+
+TEST_F(ReplyWatchingTest, ANewMessageThatHoldsTheSubjectEndsNothingAndTheTraceSaysSo) {
+    SetSetting("Remove", "True");
+    model->Deliver(Inbox(), Reply("pat@example.com", "Budget 2027 plan"));
+    EXPECT_EQ(Reminders().Count(), 1);
+    EXPECT_EQ(log.TraceMessages("ItemAddedToInbox"),
+              (std::vector<QString>{
+                  "Email (Type: MailItem) received with subject: Budget 2027 plan",
+                  "Looking for email address 'pat@example.com'", "with subject 'Budget 2027 plan'",
+                  "m_ReminderItems - Count = 1", "ReminderItem- Local Email: pat@example.com",
+                  "About to remove Reminder",
+                  "Subject is not a reply to the reminder's subject 'Budget': no reminder is "
+                  "removed"}));
+    EXPECT_EQ(log.TraceMessages("RemoveBy").back(), "Checking subject 'Budget'");
+    EXPECT_TRUE(windows.events.isEmpty());
+    EXPECT_TRUE(log.Errors().empty());
+}
+
+TEST_F(ReplyWatchingTest, SubjectsThatAreOnlyPrefixesAnswerOnlyEachOther) {
+    SetSetting("Remove", "True");
+    // A bare "RE: RE:" does not answer "Budget"...
+    model->Deliver(Inbox(), Reply("pat@example.com", "RE: RE:"));
+    EXPECT_EQ(Reminders().Count(), 1);
+    // ... but a message sent with nothing but a prefix is answered by one.
+    Remind("pat@example.com", "FW:");
+    model->Deliver(Inbox(), Reply("pat@example.com", "AW: WG:"));
+    ASSERT_EQ(Reminders().Count(), 1);
+    EXPECT_EQ(Reminders().Item(1)->Subject(), "Budget");
 }
 
 TEST_F(ReplyWatchingTest, AMessageWithoutASenderAddressEndsNoReminder) {

@@ -87,6 +87,19 @@ TEST_F(MailHelperTest, SmtpAddressesResolveDirectoryEntriesThroughTheDirectory) 
     EXPECT_EQ(utils->GetSenderSMTPAddress(*Wrap(fromNobody)), "");
 }
 
+TEST_F(MailHelperTest, ASentMessageGivesItsMessageIdWithoutAngleBrackets) {
+    auto mail = model->NewMailItem();
+    mail->setSubject("Plans");
+    mail->RecipientList()->AddRecipient(client::olTo, "ann@example.com");
+    EXPECT_EQ(Wrap(mail)->InternetMessageId(), "") << "not sent yet";
+    auto copy = model->Send(mail);
+    ASSERT_NE(copy, nullptr);
+    const QString id = Wrap(copy)->InternetMessageId();
+    EXPECT_EQ(id, copy->MessageId());
+    EXPECT_TRUE(id.endsWith("@example.com")) << id.toStdString();
+    EXPECT_FALSE(id.contains('<') || id.contains('>'));
+}
+
 TEST_F(MailHelperTest, BuildsAndDisplaysAFollowUpMessage) {
     auto forward = model->NewMailItem();
     forward->setSubject("FW: Plans");
@@ -129,6 +142,7 @@ TEST_F(MailHelperTest, OtherItemKindsHaveNoRecipientsSendTimeOrSender) {
     EXPECT_EQ(safe->Recipients()->Count(), 0);
     EXPECT_FALSE(safe->SentOn().isValid());
     EXPECT_EQ(safe->Sender(), nullptr);
+    EXPECT_EQ(safe->InternetMessageId(), "");
     EXPECT_EQ(ErrorOf([&] { safe->Recipients()->Add("ann@example.com"); }),
               "Object doesn't support this property or method");
     EXPECT_EQ(ErrorOf([&] { safe->Display(); }), "Object doesn't support this property or method");
@@ -138,6 +152,8 @@ TEST_F(MailHelperTest, AnItemMustBeSetAndBeAnItem) {
     auto safe =
         env.objects.CreateObjectAs<mailhelper::SafeMailItem>(mailhelper::kSafeMailItemProgId);
     EXPECT_EQ(ErrorOf([&] { safe->Subject(); }), "Object variable or With block variable not set");
+    EXPECT_EQ(ErrorOf([&] { safe->InternetMessageId(); }),
+              "Object variable or With block variable not set");
     EXPECT_EQ(ErrorOf([&] { safe->setItem(nullptr); }),
               "Object variable or With block variable not set");
     EXPECT_EQ(ErrorOf([&] { safe->setItem(model->DefaultFolder(client::olFolderInbox)); }),

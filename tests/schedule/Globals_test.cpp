@@ -104,6 +104,7 @@ struct SentMessage : mailhelper::SafeMailItem {
     void Display() override {}
     std::shared_ptr<mailhelper::AddressEntry> Sender() override { return entry; }
     QString TransportMessageHeaders() const override { return {}; }
+    QString InternetMessageId() const override { return {}; }
     std::shared_ptr<Entry> entry;
 };
 

@@ -121,9 +121,65 @@ TEST_F(MatchingTest, SubjectsThatAreOnlyPrefixesMatchEachOther) {
     items.Add(MakeReminder("kim@example.com", "RE:", "fifth"));
     items.RemoveBy("kim@example.com", "FW:");
     EXPECT_EQ(items.Count(), 4);
+    // However many there are.
+    items.Add(MakeReminder("kim@example.com", "RE: FW:", "sixth"));
+    EXPECT_EQ(NoteOf(items.FindEx("kim@example.com", "AW: WG:")), "sixth");
+    EXPECT_EQ(NoteOf(items.RemoveBy("kim@example.com", "AW: WG:")), "sixth");
     // An empty subject is contained in any non-empty one.
     items.RemoveBy("sam@example.com", "");
     EXPECT_EQ(Notes(), QStringList({"first", "third", "fourth"}));
+}
+
+TEST_F(MatchingTest, AReplyWithStackedPrefixesEndsTheReminderItAnswers) {
+    items.Add(MakeReminder("lee@example.com", "Budget: Q3 figures", "fifth"));
+    // FindEx found these before; RemoveBy, taking off one prefix only,
+    // removed nothing.
+    EXPECT_EQ(NoteOf(items.FindEx("pat.jones@example.com", "AW: WG: Budget")), "first");
+    EXPECT_EQ(NoteOf(items.RemoveBy("pat.jones@example.com", "AW: WG: Budget")), "third");
+    EXPECT_EQ(NoteOf(items.RemoveBy("PAT.JONES@example.com", "[team] Re[2]: Fwd: budget")),
+              "first");
+    // The stored subject may itself be a reply.
+    EXPECT_EQ(NoteOf(items.RemoveBy("sam@example.com", "SV: VB: Offsite")), "second");
+    // A colon of the subject's own is not a prefix.
+    EXPECT_EQ(NoteOf(items.RemoveBy("lee@example.com", "RE: Budget: Q3 figures")), "fifth");
+    EXPECT_EQ(Notes(), QStringList({"fourth"}));
+    EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(MatchingTest, ANewMessageThatMerelyHoldsTheSubjectEndsNothing) {
+    items.SaveData();
+    for (const QString subject : {"Budget 2027 plan", "RE: Budget 2027 plan", "AW: WG: Budgets"}) {
+        // FindEx keeps its containment: the stored subject occurs in these.
+        EXPECT_EQ(NoteOf(items.FindEx("pat.jones@example.com", subject)), "first");
+        EXPECT_EQ(items.RemoveBy("pat.jones@example.com", subject), nullptr)
+            << subject.toStdString();
+    }
+    // Neither does a reply from someone else, nor a bare prefix.
+    EXPECT_EQ(items.RemoveBy("sam@example.com", "AW: WG: Budget"), nullptr);
+    EXPECT_EQ(NoteOf(items.FindEx("pat.jones@example.com", "RE: RE:")), "<nothing>");
+    EXPECT_EQ(items.Count(), 4);
+    EXPECT_FALSE(items.Dirty());
+}
+
+TEST_F(MatchingTest, OnePrefixKeepsTheLiteralRule) {
+    // Whatever comes before the first colon is a prefix, known or not, and
+    // letter case does not count.
+    items.Add(MakeReminder("kim@example.com", "Offsite", "fifth"));
+    EXPECT_EQ(NoteOf(items.RemoveBy("kim@example.com", "Antwoord: OFFSITE")), "fifth");
+    EXPECT_EQ(NoteOf(items.RemoveBy("pat.jones@example.com", "re: BUDGET")), "third");
+    // The reply's subject is sought in the stored one.
+    EXPECT_EQ(NoteOf(items.RemoveBy("pat.jones@example.com", "Bud")), "first");
+}
+
+TEST_F(MatchingTest, FindBySenderGivesEveryReminderOfTheSenderInOrder) {
+    const auto notes = [](const std::vector<Reminder>& found) {
+        QStringList list;
+        for (const auto& item : found) list << item->Note();
+        return list;
+    };
+    EXPECT_EQ(notes(items.FindBySender("PAT.JONES@example.com")), QStringList({"first", "third"}));
+    EXPECT_EQ(notes(items.FindBySender("jones@example.com")), QStringList());
+    EXPECT_EQ(notes(items.FindBySender("")), QStringList({"first", "second", "third"}));
 }
 
 TEST_F(MatchingTest, RemoveTakesTheVeryReminderOrElseTheLastMatch) {
