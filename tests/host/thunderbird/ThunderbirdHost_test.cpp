@@ -199,6 +199,27 @@ TEST_F(RepliesTest, AReplyEndsItsSendersReminderOnlyAndAnAutomaticOneEndsNothing
     EXPECT_TRUE(DataFile().contains("EmailAddress: sam@example.com|"));
 }
 
+TEST_F(RepliesTest, AReplyUnderANewSubjectNamingTheSentMessageEndsItsSendersReminder) {
+    // The add-in looks the sent copy up by its ids to learn its Message-ID.
+    tb.Answer("findMessage", [](const QJsonObject& request) {
+        const QJsonObject wanted = request.value("message").toObject();
+        QJsonObject reply;
+        reply["found"] = true;
+        reply["message"] = MessageJson(wanted.value("messageId").toString(), Sent(), "Budget",
+                                       "me@example.org", {"sam@example.com"});
+        return std::optional<QJsonObject>(reply);
+    });
+    Arrives("numbers@x", "Numbers you asked for", "Sam Lee <sam@example.com>",
+            {{"in-reply-to", QJsonArray{"<budget-1@example.org>"}},
+             {"references", QJsonArray{"<older@example.org> <budget-1@example.org>"}}});
+    EXPECT_FALSE(DataFile().contains("sam@example.com"));
+    EXPECT_TRUE(DataFile().contains("EmailAddress: pat@example.com|"));
+    const auto traces = host.Log().TraceMessages("ItemAddedToInbox");
+    EXPECT_TRUE(std::find(traces.begin(), traces.end(),
+                          "Found email: reminder removed by the thread rule (subject 'Budget', the "
+                          "reply names <budget-1@example.org>)") != traces.end());
+}
+
 TEST_F(RepliesTest, TheViewOriginalOfThePendingListOpensTheSentMessageInThunderbird) {
     tb.Answer("findMessage", [](const QJsonObject& request) {
         const QJsonObject wanted = request.value("message").toObject();
