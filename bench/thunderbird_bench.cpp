@@ -57,8 +57,7 @@ QString Subject(int i) {
 QByteArray DataFile(int n) {
     QByteArray bytes;
     for (int i = 0; i < n; ++i)
-        bytes += "EmailAddress: " + Person(i).toUtf8() + "|EntryId: sent-" +
-                 QByteArray::number(i) +
+        bytes += "EmailAddress: " + Person(i).toUtf8() + "|EntryId: sent-" + QByteArray::number(i) +
                  "@example.org|StoreId: account1/Sent|SentDate: 3/1/2024 9:00:00 AM|"
                  "ReminderDate: 3/8/2099 8:00:00 AM|Color: 0|Subject: " +
                  Subject(i).toUtf8() + "|Note: \r\n";
@@ -72,9 +71,12 @@ QByteArray Frame(const QJsonObject& message) {
 }
 
 QJsonObject Hello() {
-    return QJsonObject{{"kind", "hello"},        {"id", 1},
-                       {"protocol", 1},          {"extension", "bench"},
-                       {"accounts", QJsonArray{}}, {"folder", QJsonValue::Null}};
+    return QJsonObject{{"kind", "hello"},
+                       {"id", 1},
+                       {"protocol", 1},
+                       {"extension", "bench"},
+                       {"accounts", QJsonArray{}},
+                       {"folder", QJsonValue::Null}};
 }
 
 // A home for the host program: its data folder with the data file, and its
@@ -199,10 +201,10 @@ void BM_ReplyThroughHost(benchmark::State& state) {
     NativePort port(tb.HostInput(), tb.HostOutput(), protocol.Limit("toHostBytes"),
                     protocol.Limit("toExtensionBytes"));
     ExtensionLink link(port, protocol);
-    ThunderbirdHost host(link, protocol,
-                         {env.folder.path() + '/',
-                          QCoreApplication::applicationDirPath() + "/libChasewell.so",
-                          QCoreApplication::applicationDirPath() + "/libChasewellProp.so"});
+    ThunderbirdHost host(
+        link, protocol,
+        {env.folder.path() + '/', QCoreApplication::applicationDirPath() + "/libChasewell.so",
+         QCoreApplication::applicationDirPath() + "/libChasewellProp.so"});
     QJsonObject hello = Hello();
     hello["id"] = 7;
     tb.Send(hello);

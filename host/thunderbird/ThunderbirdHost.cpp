@@ -129,7 +129,10 @@ void ThunderbirdHost::Hello(const QJsonObject& message, const ExtensionLink::Req
 bool ThunderbirdHost::StartAddin(const QJsonObject& hello, QString& problem, QString& why) {
     problem = QStringLiteral("start");
     if (!QDir().mkpath(m_paths.dataFolder)) {
-        why = QStringLiteral("Chasewell cannot create its data folder %1.").arg(m_paths.dataFolder);
+        why = QStringLiteral(
+                  "Chasewell cannot create its data folder %1. Make sure you may write "
+                  "there, then restart Thunderbird.")
+                  .arg(m_paths.dataFolder);
         return false;
     }
     m_global = std::make_shared<HxGlobal>(m_log, m_paths.dataFolder);
@@ -141,7 +144,9 @@ bool ThunderbirdHost::StartAddin(const QJsonObject& hello, QString& problem, QSt
     try {
         module = LoadModule(m_paths.modulePath);
     } catch (const ModuleLoadError& error) {
-        why = QStringLiteral("Chasewell could not start its add-in: %1")
+        why = QStringLiteral(
+                  "Chasewell could not start its add-in: %1 Install Chasewell again, "
+                  "then restart Thunderbird.")
                   .arg(QString::fromUtf8(error.what()));
         return false;
     }
@@ -206,8 +211,18 @@ void ThunderbirdHost::Command(const QJsonObject& message) {
         throw platform::RuntimeError(
             5, QStringLiteral("the command \"%1\" is not one of Chasewell's").arg(command));
     }
-    if (!status)
-        Trace(QStringLiteral("The command %1 is not offered in that window now.").arg(command));
+    if (!status) {
+        // Thunderbird's buttons are always there; the add-in may have
+        // turned its command off for the folder shown (an empty one, say).
+        const QString text =
+            command == QLatin1String("addReminders")
+                ? QStringLiteral(
+                      "Add Reminders works on messages selected in a mail folder that "
+                      "holds messages.")
+                : QStringLiteral("That Chasewell command is not available in this window.");
+        Trace(text);
+        Notice(text);
+    }
 }
 
 bool ThunderbirdHost::SendShortcut() {

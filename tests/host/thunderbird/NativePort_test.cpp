@@ -10,8 +10,8 @@
 #include <cstdint>
 
 #include "host/thunderbird/NativePort.h"
-#include "tests/support/QtPrinters.h"
 #include "tests/host/thunderbird/FakeThunderbird.h"
+#include "tests/support/QtPrinters.h"
 
 namespace {
 

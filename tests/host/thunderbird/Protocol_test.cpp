@@ -7,8 +7,8 @@
 #include <QJsonArray>
 
 #include "host/thunderbird/Protocol.h"
-#include "tests/support/QtPrinters.h"
 #include "tests/host/thunderbird/FakeThunderbird.h"
+#include "tests/support/QtPrinters.h"
 
 namespace {
 

@@ -327,6 +327,19 @@ TEST_F(ThunderbirdHostTest, AddRemindersMakesRemindersForTheMessagesSelectedInTh
                       "account1/Sent|"));
 }
 
+TEST_F(ThunderbirdHostTest, AddRemindersTurnedOffForAnEmptyFolderIsSaidInThunderbird) {
+    Hello();
+    QJsonObject empty = FolderJson("account1", "/Archive", "Archive");
+    empty["totalMessages"] = 0;
+    Event("folderSwitch", {{"folder", empty}});
+    Event("command", {{"command", "addReminders"}, {"messages", QJsonArray{}}});
+    const auto notices = tb.ReceivedOf("notice");
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices.front().value("text").toString(),
+              "Add Reminders works on messages selected in a mail folder that holds messages.");
+    EXPECT_EQ(DataFile(), "<missing>");
+}
+
 TEST_F(ThunderbirdHostTest, BadMessagesAreLoggedAndDroppedAndTheHostGoesOn) {
     Hello();
     tb.SendBytes(QByteArray("\x05\x00\x00\x00{{{{{", 9));
