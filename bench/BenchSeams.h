@@ -34,4 +34,15 @@ public:
     void SaveSetting(const QString&, const QString&, const QString&, const QString&) override {}
 };
 
+// Default settings, with automatic removal on.
+class RemovalOn : public NoSettings {
+public:
+    QString GetSetting(const QString&, const QString&, const QString& key,
+                       const QString& defaultValue) override {
+        return key.compare(QLatin1String("Remove"), Qt::CaseInsensitive) == 0
+                   ? QStringLiteral("True")
+                   : defaultValue;
+    }
+};
+
 }  // namespace bench

@@ -38,17 +38,6 @@ namespace {
 constexpr int kMessages = 5000;
 constexpr int kReferences = 100;
 
-// Default settings, with automatic removal on.
-class RemovalOn : public bench::NoSettings {
-public:
-    QString GetSetting(const QString&, const QString&, const QString& key,
-                       const QString& defaultValue) override {
-        return key.compare(QLatin1String("Remove"), Qt::CaseInsensitive) == 0
-                   ? QStringLiteral("True")
-                   : defaultValue;
-    }
-};
-
 // The add-in started in the substitute engine over a mailbox of kMessages
 // sent messages with a reminder per recipient. Message i goes to
 // person(2i mod people) and person(2i+1 mod people).
@@ -144,7 +133,7 @@ struct ReplyBenchEnv : bench::BenchEnv {
         }
     }
 
-    RemovalOn removalOn;
+    bench::RemovalOn removalOn;
     int m_people;
     std::shared_ptr<host::MailModel> model = host::MailModel::Create();
     std::shared_ptr<host::HxEngine> engineObject =

@@ -104,8 +104,14 @@ private:
     QTemporaryDir m_home;
 };
 
-QString HostProgram() {
-    return QCoreApplication::applicationDirPath() + "/chasewell-thunderbird-host";
+// The host program started as Thunderbird starts it, in that home; the
+// clock runs from just before the start.
+void StartHost(QProcess& host, const HostHome& home, QElapsedTimer& clock) {
+    host.setProcessEnvironment(home.Environment());
+    host.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    clock.start();
+    host.start(QCoreApplication::applicationDirPath() + "/chasewell-thunderbird-host",
+               {"/bench/manifest.json", "chasewell@tandrelsoftware.com"});
 }
 
 void BM_HostStartToFirstAnswer(benchmark::State& state) {
@@ -113,11 +119,8 @@ void BM_HostStartToFirstAnswer(benchmark::State& state) {
     double exitMs = 0;
     for (auto _ : state) {
         QProcess host;
-        host.setProcessEnvironment(home.Environment());
-        host.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QElapsedTimer clock;
-        clock.start();
-        host.start(HostProgram(), {"/bench/manifest.json", "chasewell@tandrelsoftware.com"});
+        StartHost(host, home, clock);
         host.write(Frame(Hello()));
         QByteArray answer;
         while (answer.size() < 4 ||
@@ -148,11 +151,8 @@ void BM_HostStartAndEndWithoutHello(benchmark::State& state) {
     const HostHome home(0);
     for (auto _ : state) {
         QProcess host;
-        host.setProcessEnvironment(home.Environment());
-        host.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QElapsedTimer clock;
-        clock.start();
-        host.start(HostProgram(), {"/bench/manifest.json", "chasewell@tandrelsoftware.com"});
+        StartHost(host, home, clock);
         host.closeWriteChannel();
         host.waitForFinished(30000);
         state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
@@ -172,21 +172,10 @@ void BM_LoadDataFile(benchmark::State& state) {
     }
 }
 
-// Default settings, with automatic removal on.
-class RemovalOn : public bench::NoSettings {
-public:
-    QString GetSetting(const QString&, const QString&, const QString& key,
-                       const QString& defaultValue) override {
-        return key.compare(QLatin1String("Remove"), Qt::CaseInsensitive) == 0
-                   ? QStringLiteral("True")
-                   : defaultValue;
-    }
-};
-
 void BM_ReplyThroughHost(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     bench::BenchEnv env(platform::MakeDateTime(QDate(2024, 3, 7), QTime(10, 0)));
-    RemovalOn settings;
+    bench::RemovalOn settings;
     env.env.settings = &settings;
     env.env.timers = platform::Env::Production().timers;
     env.env.windows = platform::Env::Production().windows;

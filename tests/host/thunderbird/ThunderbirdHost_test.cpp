@@ -177,6 +177,18 @@ protected:
         Event("command", {{"command", "sendWithReminder"}, {"tabId", 7}});
         SentCopy();
     }
+    // Thunderbird still has every message the host looks up: the sent
+    // message, in Sent.
+    void AnswerFound() {
+        tb.Answer("findMessage", [](const QJsonObject& request) {
+            const QJsonObject wanted = request.value("message").toObject();
+            QJsonObject reply;
+            reply["found"] = true;
+            reply["message"] = MessageJson(wanted.value("messageId").toString(), Sent(), "Budget",
+                                           "me@example.org", {"pat@example.com"});
+            return std::optional<QJsonObject>(reply);
+        });
+    }
     void Arrives(const QString& id, const QString& subject, const QString& author,
                  const QJsonObject& headers = {}) {
         Event("newMail",
@@ -201,14 +213,7 @@ TEST_F(RepliesTest, AReplyEndsItsSendersReminderOnlyAndAnAutomaticOneEndsNothing
 
 TEST_F(RepliesTest, AReplyUnderANewSubjectNamingTheSentMessageEndsItsSendersReminder) {
     // The add-in looks the sent copy up by its ids to learn its Message-ID.
-    tb.Answer("findMessage", [](const QJsonObject& request) {
-        const QJsonObject wanted = request.value("message").toObject();
-        QJsonObject reply;
-        reply["found"] = true;
-        reply["message"] = MessageJson(wanted.value("messageId").toString(), Sent(), "Budget",
-                                       "me@example.org", {"sam@example.com"});
-        return std::optional<QJsonObject>(reply);
-    });
+    AnswerFound();
     Arrives("numbers@x", "Numbers you asked for", "Sam Lee <sam@example.com>",
             {{"in-reply-to", QJsonArray{"<budget-1@example.org>"}},
              {"references", QJsonArray{"<older@example.org> <budget-1@example.org>"}}});
@@ -221,14 +226,7 @@ TEST_F(RepliesTest, AReplyUnderANewSubjectNamingTheSentMessageEndsItsSendersRemi
 }
 
 TEST_F(RepliesTest, TheViewOriginalOfThePendingListOpensTheSentMessageInThunderbird) {
-    tb.Answer("findMessage", [](const QJsonObject& request) {
-        const QJsonObject wanted = request.value("message").toObject();
-        QJsonObject reply;
-        reply["found"] = true;
-        reply["message"] = MessageJson(wanted.value("messageId").toString(), Sent(), "Budget",
-                                       "me@example.org", {"pat@example.com"});
-        return std::optional<QJsonObject>(reply);
-    });
+    AnswerFound();
     tb.Answer("openMessage",
               [](const QJsonObject&) { return std::optional<QJsonObject>(QJsonObject()); });
     Event("command", {{"command", "viewReminders"}});
