@@ -257,7 +257,8 @@ TEST_F(MailClientTest, ADisplayedFollowUpIsReadyToSendAndAFiledMessageOpensForRe
     EXPECT_TRUE(compose->isVisible());
     EXPECT_EQ(compose->to()->text(), "pat@example.com");
     EXPECT_EQ(compose->subject()->text(), sent->Subject());
-    EXPECT_EQ(compose->body()->toPlainText(), sent->Body());
+    EXPECT_EQ(compose->body()->toPlainText(),
+              "\n" + sent->ForwardedHeaderBlock() + "\n" + sent->Body());
     EXPECT_EQ(compose->Inspector()->CurrentItem(), followUp) << "the very message, not a new one";
     EXPECT_NE(compose->findChild<QAction*>("cmdSendWithReminder"), nullptr);
     ASSERT_TRUE(compose->Send());

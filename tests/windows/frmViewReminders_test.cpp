@@ -373,7 +373,8 @@ TEST_F(FrmViewRemindersTest, AFollowUpForwardsTheOriginalOrStartsBlankToTheRecip
         std::dynamic_pointer_cast<host::HostMailItem>(model->Inspectors()[1]->CurrentItem());
     ASSERT_TRUE(blank && forward);
     EXPECT_EQ(forward->Subject(), "Budget") << "the plain subject, no forward prefix";
-    EXPECT_EQ(forward->Body(), "The figures.");
+    EXPECT_EQ(forward->Body(), "\n" + sent->ForwardedHeaderBlock() + "\nThe figures.");
+    EXPECT_TRUE(forward->Body().contains("Subject: Budget\n"));
     ASSERT_EQ(forward->RecipientList()->Count(), 1);
     EXPECT_EQ(forward->RecipientList()->Item(1)->Address(), "pat@example.com");
     EXPECT_EQ(blank->Subject(), "Plans");
