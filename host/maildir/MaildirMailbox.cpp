@@ -247,11 +247,19 @@ void MaildirMailbox::Bind(const std::shared_ptr<HostFolder>& folder, const QStri
     // Messages the model holds in memory (a new mailbox's samples) go to disk.
     const auto held = folder->Contents();
     for (const auto& item : held) Filed(folder, item);
+    // A draft and a message waiting in the Outbox are not sent, whatever
+    // date their file carries (every file has one, or the file's own time):
+    // read as sent, they would open read-only and refuse Send Again after
+    // a restart.
+    const bool unsent = folder == m_model->DefaultFolder(kFolderDrafts) ||
+                        folder == m_model->DefaultFolder(client::olFolderOutbox);
     for (const QString& path : MessageFiles(dir)) {
         const QString id = IdInFolder(folder, QFileInfo(path).fileName());
         if (m_files.contains(id))
             continue;  // the same message in new/ and cur/, or held already
         auto item = ReadFile(path);
+        if (unsent)
+            item->setSentOn(QDateTime());
         m_files.insert(id, Stored{folder, path});
         try {
             m_model->File(folder, item, id);

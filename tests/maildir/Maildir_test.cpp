@@ -330,6 +330,33 @@ TEST_F(MaildirTest, SendingFilesTheSentCopyAndDropsTheDraftAndImportKeepsTheFile
     EXPECT_TRUE(again->Folder(host::kFolderDrafts)->Contents().empty());
 }
 
+// Every file carries a date (its Date line, or the file's own time), but a
+// draft or a message waiting in the Outbox has not been sent: read as sent,
+// it would open read-only and refuse to be sent again after a restart.
+TEST_F(MaildirTest, DraftsAndTheOutboxAreReadBackUnsentAndSentItemsKeepTheirDate) {
+    env.clock.Set("2024-03-07T09:15:00");
+    auto opened = Open();
+    for (const qint32 type : {qint32(host::kFolderDrafts), qint32(client::olFolderOutbox),
+                              qint32(client::olFolderSentMail)}) {
+        auto mail = opened->model->NewMailItem();
+        mail->setSubject(QStringLiteral("In folder %1").arg(type));
+        mail->RecipientList()->AddRecipient(client::olTo, "pat@example.com");
+        mail->setSentOn(Wall(2024, 3, 6, 17, 30));
+        opened->model->File(opened->Folder(type), mail);
+    }
+    opened.reset();
+    auto again = Open();
+    EXPECT_FALSE(Mail(again->Folder(host::kFolderDrafts), "In folder 16")->SentOn().isValid());
+    EXPECT_FALSE(Mail(again->Folder(client::olFolderOutbox), "In folder 4")->SentOn().isValid());
+    EXPECT_EQ(Mail(again->Folder(client::olFolderSentMail), "In folder 5")->SentOn(),
+              Wall(2024, 3, 6, 17, 30));
+    // So the one waiting can go: the model sends an unsent message.
+    auto waiting = Mail(again->Folder(client::olFolderOutbox), "In folder 4");
+    auto copy = again->model->Send(waiting);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(Mail(again->Folder(client::olFolderSentMail), "In folder 4"), copy);
+}
+
 TEST_F(MaildirTest, AnExistingTreeIsOpenedByItsInboxAndSentFolder) {
     const QString tree = folder.Path() + "tree";
     WriteBytes(tree + "/INBOX/new/1.a.b", "Subject: in\r\n\r\n");
