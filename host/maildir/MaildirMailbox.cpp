@@ -64,8 +64,12 @@ QByteArray ReadHeaderBytes(const QString& path) {
             continue;
         if (got <= 0)
             break;
+        const qsizetype looked = bytes.size();
         bytes.append(buffer, got);
-        if (HeaderEnd(bytes) < bytes.size() || bytes.size() >= kMaxHeaderReadBytes)
+        // Only the new piece is searched (with the line end before it): a
+        // search from the start after every piece made a header of many
+        // megabytes cost seconds.
+        if (HeaderEnd(bytes, looked) < bytes.size() || bytes.size() >= kMaxHeaderReadBytes)
             break;
     }
     ::close(fd);

@@ -258,6 +258,35 @@ TEST_F(MaildirTest, HugeHeadersAreShortenedAndTheMessageIsStillListed) {
         << "the shortened header, not the 40 MB one";
 }
 
+// A file is read in pieces and the end of its header asked for after each;
+// asked piece by piece, at every place a piece may end, the answer is the
+// one for the whole (an empty line split between two pieces included).
+TEST(HeaderEndTest, AskedPieceByPieceItFindsWhatTheWholeGives) {
+    using host::maildir::HeaderEnd;
+    const QByteArray messages[] = {"Subject: a\r\nTo: b@x\r\n\r\nbody\r\n\r\nmore",
+                                   "Subject: a\nTo: b@x\n\nbody",
+                                   "\r\nonly a body",
+                                   "\nonly a body",
+                                   "Subject: no body\r\n",
+                                   "S: x\n\r\n"};
+    for (const QByteArray& message : messages) {
+        const qsizetype whole = HeaderEnd(message);
+        for (qsizetype piece = 1; piece <= message.size(); ++piece) {
+            qsizetype looked = 0, found = message.size();
+            for (qsizetype size = piece; looked < message.size();
+                 size = std::min(size + piece, message.size())) {
+                const qsizetype end = HeaderEnd(QByteArrayView(message).first(size), looked);
+                looked = size;
+                if (end < size) {
+                    found = end;
+                    break;
+                }
+            }
+            EXPECT_EQ(found, whole) << message.toStdString() << " in pieces of " << piece;
+        }
+    }
+}
+
 TEST_F(MaildirTest, TheInboxIsWatchedForMessagesAnotherProgramDropsIn) {
     auto opened = Open();
     std::vector<QString> added;
