@@ -61,23 +61,23 @@ TEST_F(ListsFollowTheCollectionTest, TheListFollowsDismissalsSnoozesRepliesAndSe
     auto alarm = Open(reminders[2]);
     QTest::mouseClick(Button(alarm.get(), "cmdDismiss"), Qt::LeftButton);
     LetTheLoopRun();
-    EXPECT_EQ(Addresses(grid), (QStringList{"p5@example.com", "p4@example.com",
-                                            "p2@example.com", "p1@example.com"}));
+    EXPECT_EQ(Addresses(grid), (QStringList{"p5@example.com", "p4@example.com", "p2@example.com",
+                                            "p1@example.com"}));
     EXPECT_EQ(Selected(grid), (QStringList{"p4@example.com", "p2@example.com"}));
 
     // A snooze elsewhere re-dates a row; the sort puts it in its place.
     reminders[4]->setReminderDate("3/20/2024 9:00:00 AM");
     LetTheLoopRun();
-    EXPECT_EQ(Addresses(grid), (QStringList{"p4@example.com", "p2@example.com",
-                                            "p1@example.com", "p5@example.com"}));
+    EXPECT_EQ(Addresses(grid), (QStringList{"p4@example.com", "p2@example.com", "p1@example.com",
+                                            "p5@example.com"}));
     EXPECT_EQ(grid.TextMatrix(4, Col::ColReminderDate), "3/20/2024 09:00 AM");
 
     // A reply ends one; a send adds one.
     Globals::m_ReminderItems->RemoveBy("p1@example.com", "RE: Subject 1");
     AddReminder("new@example.com", "Fresh", "3/12/2024 9:00:00 AM");
     LetTheLoopRun();
-    EXPECT_EQ(Addresses(grid), (QStringList{"p4@example.com", "new@example.com",
-                                            "p2@example.com", "p5@example.com"}));
+    EXPECT_EQ(Addresses(grid), (QStringList{"p4@example.com", "new@example.com", "p2@example.com",
+                                            "p5@example.com"}));
     EXPECT_EQ(grid.Rows(), Globals::m_ReminderItems->Count() + 1);
     EXPECT_EQ(Selected(grid), (QStringList{"p4@example.com", "p2@example.com"}));
     EXPECT_TRUE(env.messageBoxes.shown.empty());
@@ -99,9 +99,8 @@ TEST_F(ListsFollowTheCollectionTest, TheGroupedAlarmWindowFollowsToo) {
     ASSERT_EQ(grouped->grdReminders->Rows(), 6);
     Globals::m_ReminderItems->Remove(reminders[0]);
     LetTheLoopRun();
-    EXPECT_EQ(Addresses(*grouped->grdReminders),
-              (QStringList{"p2@example.com", "p3@example.com", "p4@example.com",
-                           "p5@example.com"}));
+    EXPECT_EQ(Addresses(*grouped->grdReminders), (QStringList{"p2@example.com", "p3@example.com",
+                                                              "p4@example.com", "p5@example.com"}));
 }
 
 TEST_F(ListsFollowTheCollectionTest, AnOperationOnARowWhoseReminderIsGoneSaysSoAndChangesNothing) {

@@ -116,8 +116,7 @@ TEST_F(FrmViewRemindersTest, SubjectsAndNotesShowAsWrittenInTooltips) {
     AddReminder("pat@example.com", "Plain & simple", "3/8/2024 9:00:00 AM");
     auto window = Open();
     const QAbstractItemModel& grid = *Grid(*window).model();
-    EXPECT_EQ(ShownToolTip(grid.index(0, Col::ColSubject)),
-              "<b>Offer</b> & <a href='x'>terms</a>");
+    EXPECT_EQ(ShownToolTip(grid.index(0, Col::ColSubject)), "<b>Offer</b> & <a href='x'>terms</a>");
     EXPECT_EQ(ShownToolTip(grid.index(0, Col::ColNotes)), "<h1>Call</h1>\nthen <i>write</i>");
     // Text that does not look like markup is handed on as it is.
     EXPECT_EQ(grid.index(1, Col::ColSubject).data(Qt::ToolTipRole).toString(), "Plain & simple");
