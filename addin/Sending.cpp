@@ -97,6 +97,9 @@ void CChasewell::HandleItemSend(platform::ObjectRef& message, bool& Cancel) {
 void CChasewell::StoreRecip(mailhelper::SafeMailItem& safeItem) {
     engine::TrappedSteps(ReportSource::Fixed("Chasewell.StoreRecip"), 0, [&](engine::Steps& steps) {
         steps.Begin(2);
+        // A value the settings hold that no reminder can be made from is
+        // said plainly, by name and file, before the report of the failure.
+        Globals::ShowDefaultReminderSettingProblems();
         const QDateTime reminderDate = Globals::DefaultReminderDate();
         steps.Begin(4);
         const QString sentDate = platform::Dates().GeneralForm(platform::Now());
@@ -183,6 +186,7 @@ void CChasewell::AddChasewells() {
     engine::TrappedSteps(
         ReportSource::Fixed("Chasewell.AddChasewells"), 1, [&](engine::Steps& steps) {
             steps.Begin(2);
+            Globals::ShowDefaultReminderSettingProblems();
             auto reminderTemplate = NewTemplate();
             WindowSeams::DisplayEx().ShowModal(RemindTimer::NextReminderTime, reminderTemplate);
             steps.Begin(4);

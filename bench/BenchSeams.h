@@ -32,6 +32,7 @@ public:
         return defaultValue;
     }
     void SaveSetting(const QString&, const QString&, const QString&, const QString&) override {}
+    QString Location(const QString& appName) const override { return appName; }
 };
 
 // Default settings, with automatic removal on.

@@ -118,7 +118,9 @@ public:
         }
         if (error != 0) {
             m_fd = -1;
-            throw FileError(FileStep::Create, m_path, error);
+            // The file named was never touched: its folder refused the new
+            // one, and the user must look there.
+            throw NewFileError(m_target, error);
         }
         InFlight().insert(m_temporary);
         m_folder = Encoded(target.absolutePath());

@@ -26,7 +26,9 @@ public:
 // Every read and write of the data file and the settings file goes through
 // here, so that a test can make one fail part-way (subclass LocalDataFiles and
 // override a method). Failures are RuntimeErrors made by FileError: "Could not
-// read <path>: <reason>", "Could not write <path>: No space left on device".
+// read <path>: <reason>", "Could not write <path>: No space left on device";
+// a new file that its folder refuses is NewFileError's "Could not create a new
+// file for <name> in <folder>: <reason>".
 class DataFiles {
 public:
     virtual ~DataFiles() = default;

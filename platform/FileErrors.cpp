@@ -1,5 +1,6 @@
 #include "platform/FileErrors.h"
 
+#include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 
@@ -52,6 +53,14 @@ RuntimeError FileError(FileStep step, const QString& path, int errorCode) {
     return RuntimeError(
         Number(step, errorCode),
         QStringLiteral("Could not %1 %2: %3").arg(QLatin1String(Verb(step)), path, reason));
+}
+
+RuntimeError NewFileError(const QString& path, int errorCode) {
+    const QFileInfo target(path);
+    const QString reason = QString::fromLocal8Bit(std::strerror(errorCode));
+    return RuntimeError(Number(FileStep::Create, errorCode),
+                        QStringLiteral("Could not create a new file for %1 in %2: %3")
+                            .arg(target.fileName(), target.absolutePath(), reason));
 }
 
 }  // namespace platform

@@ -30,4 +30,10 @@ enum class FileStep {
 // error.
 RuntimeError FileError(FileStep step, const QString& path, int errorCode);
 
+// The new file that is to replace the one at path could not be made in its
+// folder: "Could not create a new file for <name> in <folder>: <reason>".
+// The user learns that the folder is what refused (the file itself was never
+// touched), numbered as FileError numbers FileStep::Create.
+RuntimeError NewFileError(const QString& path, int errorCode);
+
 }  // namespace platform

@@ -189,10 +189,17 @@ IniSettingsStore::IniSettingsStore(QString folder, DataFiles* files)
     : m_folder(std::move(folder)), m_files(files ? *files : SharedFiles()) {
     if (m_folder.isEmpty())
         m_folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    // A folder given with a separator at its end ("/data/") must not put two
+    // in the paths the user reads in messages.
+    m_folder = QDir::cleanPath(m_folder);
 }
 
 QString IniSettingsStore::FilePath(const QString& appName) const {
     return m_folder + u'/' + appName + QLatin1String(".ini");
+}
+
+QString IniSettingsStore::Location(const QString& appName) const {
+    return FilePath(appName);
 }
 
 QString IniSettingsStore::GetSetting(const QString& appName, const QString& section,

@@ -35,7 +35,10 @@ public:
     void SaveSetting(const QString& appName, const QString& section, const QString& key,
                      const QString& value) override;
 
+    // The file's path: "<folder>/<application name>.ini", one separator
+    // between them however the folder was given.
     QString FilePath(const QString& appName) const;
+    QString Location(const QString& appName) const override;
 
 private:
     QString m_folder;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QTextDocument>
 #include <QWidget>
 
 namespace platform {
@@ -21,6 +22,17 @@ inline QLabel* ValueLabel(const char* name) {
     label->setTextFormat(Qt::PlainText);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
+}
+
+// A tooltip that shows text from mail as it is. Qt renders a tooltip as
+// markup whenever its text looks like markup, so a subject such as
+// "<b>Offer</b>" would come up bold, and a crafted one could lay out a
+// tooltip of its own choosing. Such text is escaped (line breaks kept); any
+// other text is handed on unchanged.
+inline QString PlainToolTip(const QString& text) {
+    if (!Qt::mightBeRichText(text))
+        return text;
+    return Qt::convertFromPlainText(text, Qt::WhiteSpacePre);
 }
 
 }  // namespace platform

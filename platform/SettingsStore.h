@@ -20,6 +20,9 @@ public:
     // be written.
     virtual void SaveSetting(const QString& appName, const QString& section, const QString& key,
                              const QString& value) = 0;
+    // Where the settings of appName are kept, in words a user can follow to
+    // them (a file's path), for messages about a value stored there.
+    virtual QString Location(const QString& appName) const = 0;
 };
 
 }  // namespace platform

@@ -113,6 +113,66 @@ QDateTime DefaultReminderDate() {
 }
 
 namespace {
+
+// "The setting Days in <file> is "abc": <what that means>  <what to do>"
+QString SettingProblem(const char* key, const QString& value, const QString& meaning,
+                       const QString& remedy) {
+    return QStringLiteral("The setting %1 in %2 is \"%3\": %4  %5")
+        .arg(QLatin1String(key), platform::Settings().Location(SettingsApplicationName()), value,
+             meaning, remedy);
+}
+
+const QString kNoReminders =
+    QStringLiteral("so messages sent with a reminder get no reminder until it is corrected.");
+
+}  // namespace
+
+QStringList DefaultReminderSettingProblems() {
+    QStringList problems;
+    const platform::LocaleDates& dates = platform::Dates();
+    const QString days = Read("Days", "7");
+    const QString daysRemedy =
+        QStringLiteral("Enter the number of days in the Chasewell settings dialog.");
+    try {
+        if (dates.CInt(days) < 0)
+            problems << SettingProblem(
+                "Days", days,
+                QStringLiteral("a reminder that many days from now would lie in the past, so "
+                               "each one falls due the moment it is made."),
+                QStringLiteral("Enter the number of days, 0 or more, in the Chasewell settings "
+                               "dialog."));
+    } catch (const platform::RuntimeError& error) {
+        problems << SettingProblem(
+            "Days", days,
+            (error.number() == platform::RuntimeError::Overflow().number()
+                 ? QStringLiteral("more days than a reminder can be put off (32767 at most), ")
+                 : QStringLiteral("not a whole number of days, ")) +
+                kNoReminders,
+            daysRemedy);
+    }
+    const QString useNow = Read("UseNow", "0");
+    bool timeOfDayUsed = true;
+    try {
+        timeOfDayUsed = !dates.CBool(useNow);
+    } catch (const platform::RuntimeError&) {
+        problems << SettingProblem(
+            "UseNow", useNow, QStringLiteral("neither True nor False, ") + kNoReminders,
+            QStringLiteral("Choose when reminders occur in the Chasewell settings dialog."));
+    }
+    const QString timeOfDay = Read("TimeOfDay", "8:00 AM");
+    if (timeOfDayUsed && !dates.IsDate(timeOfDay))
+        problems << SettingProblem(
+            "TimeOfDay", timeOfDay, QStringLiteral("not a time of day, ") + kNoReminders,
+            QStringLiteral("Enter the time reminders occur at in the Chasewell settings dialog."));
+    return problems;
+}
+
+void ShowDefaultReminderSettingProblems() {
+    for (const QString& problem : DefaultReminderSettingProblems())
+        platform::MessageBox().Show(problem, QStringLiteral("Chasewell"));
+}
+
+namespace {
 std::shared_ptr<mailhelper::MAPIUtils> NewUtilities() {
     return platform::Objects().CreateObjectAs<mailhelper::MAPIUtils>(mailhelper::kMAPIUtilsProgId);
 }

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 #include "addin/contracts/HostEngine.h"
@@ -58,6 +59,20 @@ void setChasewellFromWordWanted(bool wanted);  // SaveSettingOrReport
 // Days from today at TimeOfDay (or at the current time when UseNow). Traps
 // nothing.
 QDateTime DefaultReminderDate();
+
+// What is wrong with the settings DefaultReminderDate reads, in one plain
+// message per value it cannot use as it stands: Days that is not a whole
+// number, lies beyond what a reminder can be put off by, or is negative (a
+// reminder then falls due the moment it is made); UseNow that is neither
+// True nor False nor a number; TimeOfDay, when it is used, that is not a
+// time. Each names the setting, its value, the file it is kept in and what
+// to do. Empty when every value is usable.
+QStringList DefaultReminderSettingProblems();
+// Shows each of those messages (an OK button, the title "Chasewell"). The
+// operations that make reminders call it before they read the settings, so
+// that a user whose reminders fail, or fall due at once, learns which value
+// to correct, and where.
+void ShowDefaultReminderSettingProblems();
 
 // The sender's SMTP address; empty when there is no sender entry or on an
 // error (which is reported).

@@ -5,11 +5,26 @@ chasewell_packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev
 # Only the tests need these: clang and its runtime for the fuzz targets; a
 # second iCalendar reader to read the exported calendar back; the validators
 # of the installed desktop entry and AppStream metadata; a sendmail client
-# and a local SMTP server for the delivery tests; Node.js for the Thunderbird
-# extension's tests; and Thunderbird itself with an IMAP server (dovecot's,
-# served through socat) for the end-to-end rounds in Thunderbird.
+# and a local SMTP server for the delivery tests; the languages' data the
+# tests start the program in (chasewell_ensure_locales); Node.js for the
+# Thunderbird extension's tests; and Thunderbird itself with an IMAP server
+# (dovecot's, served through socat) for the end-to-end rounds in Thunderbird.
 chasewell_test_packages=(clang libclang-rt-14-dev python3-icalendar desktop-file-utils appstream
-    msmtp python3-aiosmtpd nodejs thunderbird dovecot-imapd socat)
+    msmtp python3-aiosmtpd locales nodejs thunderbird dovecot-imapd socat)
+
+# The languages the tests start the program in, to see that its data file
+# keeps every date across a change of language: generated from the locales
+# package when the system lacks them.
+chasewell_test_locales=(de_DE en_US en_GB)
+chasewell_ensure_locales() {
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    for name in "${chasewell_test_locales[@]}"; do
+        locale -a 2>/dev/null | grep -qix "${name}.utf-\?8" && continue
+        echo "Generating the locale ${name}.UTF-8"
+        $sudo localedef -i "$name" -f UTF-8 "${name}.UTF-8"
+    done
+}
 
 # chasewell_ensure_packages [PACKAGE...]: the build's packages and the ones named.
 chasewell_ensure_packages() {

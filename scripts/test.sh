@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 chasewell_ensure_packages "${chasewell_test_packages[@]}"
+chasewell_ensure_locales
 cmake --preset default
 cmake --build --preset default
 QT_QPA_PLATFORM=offscreen ctest --preset default

@@ -8,6 +8,7 @@
 #include "addin/contracts/ErrorReport.h"
 #include "platform/Env.h"
 #include "platform/RuntimeError.h"
+#include "store/ChangeSignal.h"
 #include "store/PackedStrings.h"
 #include "store/RecordEscape.h"
 #include "store/TextRules.h"
@@ -146,14 +147,21 @@ QString AddHeldValue(store::PackedStrings& strings, const char16_t* chars, qsize
 
 }  // namespace
 
+void CReminderItem::Changed() {
+    if (auto changes = m_changes.lock())
+        changes->Emit();
+}
+
 void CReminderItem::setEmailAddress(const QString& value) {
     m_EmailAddress = value;
     m_IsDirty = true;
+    Changed();
 }
 
 void CReminderItem::setSentDate(const QString& value) {
     m_SentDate = value;
     m_IsDirty = true;
+    Changed();
 }
 
 QString CReminderItem::SentDate() const {
@@ -163,6 +171,7 @@ QString CReminderItem::SentDate() const {
 void CReminderItem::setReminderDate(const QString& value) {
     m_ReminderDate = value;
     m_IsDirty = true;
+    Changed();
 }
 
 QString CReminderItem::ReminderDate() const {
@@ -172,21 +181,25 @@ QString CReminderItem::ReminderDate() const {
 void CReminderItem::setSubject(const QString& value) {
     m_Subject = value;
     m_IsDirty = true;
+    Changed();
 }
 
 void CReminderItem::setEntryId(const QString& value) {
     m_EntryId = value;
     m_IsDirty = true;
+    Changed();
 }
 
 void CReminderItem::setNote(const QString& value) {
     m_Note = value;
     m_IsDirty = true;
+    Changed();
 }
 
 void CReminderItem::setColor(qint32 value) {
     m_Color = value;
     m_IsDirty = true;
+    Changed();
 }
 
 QString CReminderItem::SaveData() const {
@@ -337,6 +350,7 @@ bool CReminderItem::LoadRecord(const Char* input, qsizetype size) {
 void CReminderItem::setStoreId(const QString& value) {
     m_StoreId = value;
     m_IsDirty = true;
+    Changed();
 }
 
 QString CReminderItem::DisplayForm(const QString& dateText) {

@@ -4,9 +4,15 @@
 #include <QLatin1StringView>
 #include <QString>
 #include <QStringView>
+#include <memory>
 
 #include "platform/ComObject.h"
 #include "store/DisplayDateCache.h"
+
+namespace store {
+class ChangeSignal;
+class ReminderList;
+}  // namespace store
 
 // One follow-up reminder: the record of one sent message whose recipient the
 // user wants to chase. It holds eight values, knows whether any of them
@@ -23,7 +29,9 @@
 // except that "|", CR, LF and U+E000 are escaped (store/RecordEscape.h).
 //
 // Reminders are shared: the collection and every window showing one hold the
-// same object, so an edit is seen by every holder.
+// same object, so an edit is seen by every holder. While a collection holds
+// a reminder, every change of one of its values is told to whoever listens
+// to that collection (CReminderItems::Listen).
 class CReminderItem : public platform::ComObject {
 public:
     QString TypeName() const override { return QStringLiteral("CReminderItem"); }
@@ -103,7 +111,11 @@ public:
     const QString& ReminderDateText() const { return m_ReminderDate; }
 
 private:
+    friend class store::ReminderList;
+
     static QString DisplayForm(const QString& dateText);
+    // Tells the collection holding the reminder that a value changed.
+    void Changed();
     // LoadData for a record of either kind of character: char (Latin-1) or
     // char16_t (UTF-16).
     template <class Char>
@@ -120,4 +132,6 @@ private:
     qint32 m_Color = 0;
     bool m_IsDirty = false;
     store::DisplayDateCache m_reminderDateCache;
+    // The signal of the list holding the reminder; empty while none does.
+    std::weak_ptr<store::ChangeSignal> m_changes;
 };

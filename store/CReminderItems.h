@@ -6,6 +6,7 @@
 
 #include "platform/ComObject.h"
 #include "store/CReminderItem.h"
+#include "store/ReminderList.h"
 
 // All pending reminders, in one ordered list (insertion order, positions from
 // 1), and the data file that keeps them: "ChasewellData.txt" in the engine's
@@ -99,6 +100,16 @@ public:
     // reminder with a non-empty address.
     std::vector<Reminder> FindBySender(const QString& findEmailAddress) const;
 
+    // Calls onChange after every change of the reminders, whoever makes it:
+    // one added, removed or dropped with the list (Initialize), and any value
+    // of a reminder while the collection holds it changed (a snooze, a note,
+    // a colour). The call comes at once, inside the change, as often as
+    // things change: a listener that redraws should wait for the event loop.
+    // It stays connected for as long as the returned connection lives.
+    [[nodiscard]] store::ChangeSignal::Connection Listen(std::function<void()> onChange) {
+        return m_Items.Changes().Connect(std::move(onChange));
+    }
+
     // State, for callers that need to know.
     const QString& DataFilePath() const { return m_DataFilePath; }
     bool Loaded() const { return m_Loaded; }
@@ -130,7 +141,7 @@ private:
     // in which case the file must not be saved over.
     bool KeepUnreadFile();
 
-    std::vector<Reminder> m_Items;
+    store::ReminderList m_Items;
     QString m_DataFilePath;
     bool m_Loaded = false;
     bool m_Dirty = false;

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "platform/NamedControls.h"
+
 namespace host::app {
 
 namespace {
@@ -89,7 +91,12 @@ int MessageListModel::columnCount(const QModelIndex& parent) const {
 QVariant MessageListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount())
         return QVariant();
-    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
+    if (role == Qt::ToolTipRole) {
+        // Addresses and subjects come from mail: shown as written, never as
+        // markup.
+        return platform::PlainToolTip(data(index, Qt::DisplayRole).toString());
+    }
+    if (role != Qt::DisplayRole)
         return QVariant();
     const auto& mail = *MailAt(index.row());
     switch (index.column()) {

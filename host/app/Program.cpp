@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <optional>
 
+#include "host/app/FrontRequests.h"
 #include "host/app/MailClient.h"
 #include "host/app/MainWindow.h"
 #include "host/app/ProgramSettings.h"
@@ -12,10 +14,12 @@
 #include "host/app/ThunderbirdRegistration.h"
 #include "host/common/ProgramFiles.h"
 #include "host/common/StopSignals.h"
+#include "host/engine/DataFolderLock.h"
 #include "host/engine/ModuleLoader.h"
 #include "host/engine/Registration.h"
 #include "host/export/CalendarExport.h"
 #include "host/mailhelper/QxMAPIUtils.h"
+#include "platform/DataFileLocale.h"
 #include "platform/Env.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/ManualTime.h"
@@ -65,6 +69,57 @@ const char kUsage[] =
     "                      and says where the extension is and what to do next\n"
     "  --help              show this text\n";
 
+// How the program names itself to a second program refused its data folder.
+const QString kLockHolder = QStringLiteral("the Chasewell program");
+
+// A start refused the data folder another program holds: said in one line on
+// standard error, and, for a start that would have opened a window, by
+// bringing the running program's window to the front (then the exit code is
+// 0: the user has the window asked for), else in a message box. Returns the
+// exit code.
+int FolderInUse(const DataFolderLock& refusal, bool windowRun, QTextStream& err) {
+    const QString sentence = refusal.Refusal();
+    if (refusal.state() == DataFolderLock::State::InUse && windowRun &&
+        FrontRequests::AskToComeForward(refusal.Folder())) {
+        err << sentence << " Its window was brought to the front.\n";
+        return 0;
+    }
+    const QString advice =
+        refusal.state() == DataFolderLock::State::InUse
+            ? QStringLiteral(
+                  "Chasewell does not start a second time on it: each would save over "
+                  "the reminders the other changed.  Close the other first, or start "
+                  "Chasewell with --data-folder DIR for another folder.")
+            : QStringLiteral(
+                  "Chasewell cannot make sure that no other program uses it, so it "
+                  "does not start on it.");
+    err << sentence << ' ' << advice << '\n';
+    if (windowRun)
+        platform::MessageBox().Show(sentence + QStringLiteral("\n\n") + advice,
+                                    QStringLiteral("Chasewell"));
+    return 1;
+}
+
+// The date forms of the data folder's reminder file (DataFileLocale) become
+// those of the whole add-in for the run, when they are not the user's own
+// (user). record: the caller holds the folder. A problem is said on err.
+void UseDataFileDates(const QString& folder, bool record, platform::LocaleDates* user,
+                      std::optional<platform::LocaleDates>& fileDates, platform::Env& env,
+                      QTextStream& err) {
+    using platform::DataFileLocale;
+    const auto choice = DataFileLocale::For(folder, user->locale(), record);
+    if (!choice.problem.isEmpty())
+        err << choice.problem << '\n';
+    const QString name = DataFileLocale::RecordName(choice.locale);
+    if (name == DataFileLocale::RecordName(user->locale())) {
+        env.dates = user;
+        return;
+    }
+    if (!fileDates || DataFileLocale::RecordName(fileDates->locale()) != name)
+        fileDates.emplace(choice.locale);
+    env.dates = &*fileDates;
+}
+
 // The simulated clock starts at the real time, to the minute, so a script's
 // relative steps read naturally; "clock" lines set it outright.
 QDateTime StartOfScript() {
@@ -91,6 +146,12 @@ int ExportCalendar(const QString& dataFolder, const QString& maildir, const QStr
         err << "Cannot create the data folder " << folder << ".\n";
         return 1;
     }
+    // Only reads the data file, so it runs beside a program that holds the
+    // folder (and records no date forms: that is the holder's to do).
+    platform::Env env = platform::Env::Current();
+    std::optional<platform::LocaleDates> fileDates;
+    UseDataFileDates(folder, false, env.dates, fileDates, env, err);
+    platform::ScopedEnv scope(env);
     EngineLog log;
     RegisterEngineClasses(platform::Objects(), std::make_shared<HxGlobal>(log, folder), log);
     CReminderItems reminders;
@@ -190,6 +251,9 @@ int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err) {
     // A script runs on simulated time and keeps its settings beside its data,
     // so it neither waits nor touches the user's own settings.
     platform::Env env = platform::Env::Current();
+    // The user's own date forms, and those of the data file when they differ.
+    platform::LocaleDates* const userDates = env.dates;
+    std::optional<platform::LocaleDates> fileDates;
     platform::ManualClock clock(StartOfScript());
     platform::ManualTimers timers(clock);
     platform::IniSettingsStore settings(options.dataFolder);
@@ -227,6 +291,11 @@ int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err) {
     if (exporting)
         return ExportCalendar(options.dataFolder, maildir, options.exportIcs, out, err);
 
+    // One program per data folder: the run takes the folder's lock before it
+    // touches anything there, and keeps it to its end (a script's restart
+    // keeps the one it has). refused: the lock another program holds.
+    std::unique_ptr<DataFolderLock> lock;
+    std::unique_ptr<DataFolderLock> refused;
     // Opens the mailbox, loads the add-in and starts it; no object, having
     // said why in error, when it cannot. mailboxFailed tells a mailbox that
     // could not be opened from the other failures.
@@ -238,6 +307,17 @@ int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err) {
             error = QStringLiteral("Cannot create the data folder %1.").arg(folder);
             return nullptr;
         }
+        if (!lock || lock->Folder() != QDir::cleanPath(folder)) {
+            lock.reset();
+            auto taken = std::make_unique<DataFolderLock>(folder, kLockHolder);
+            if (!taken->Held()) {
+                error = taken->Refusal();
+                refused = std::move(taken);
+                return nullptr;
+            }
+            lock = std::move(taken);
+        }
+        UseDataFileDates(folder, true, userDates, fileDates, env, err);
         auto client = std::make_unique<MailClient>();
         // Before the mailbox opens, so that a new sample mailbox is addressed
         // to the user too.
@@ -279,10 +359,19 @@ int Run(const ProgramOptions& options, QTextStream& out, QTextStream& err) {
         maildir.clear();
         client = startClient(maildir, error);
     }
+    if (!client && refused)
+        return FolderInUse(*refused, windowRun, err);
     if (!client) {
         err << error << '\n';
         return 1;
     }
+    // A second start asks for the window of a run that has one.
+    std::unique_ptr<FrontRequests> front;
+    if (!options.print)
+        front = std::make_unique<FrontRequests>(lock->Folder(), [&client] {
+            if (client && client->Main())
+                platform::Windows().SetForegroundWindow(client->Main());
+        });
 
     int exitCode = 0;
     if (options.print) {

@@ -50,6 +50,20 @@ std::optional<ProgramOptions> ParseArguments(const QStringList& arguments, QStri
 // file through the store's collection, writes the calendar and stops, so a
 // cron job never brings up an alarm or touches the mailbox.
 //
+// One program per data folder: every other run takes the folder's lock
+// (DataFolderLock) before it touches the folder, and keeps it to its end. A
+// run refused it says so in one line on err, and does nothing; a window run
+// then asks the running program to bring its window to the front and ends
+// with 0 when it did, or shows the sentence in a message box and ends with 1
+// (the holder has no window: the Thunderbird host); a --print or --script run
+// ends with 1. An export only reads, so it runs beside a program that holds
+// the folder. A window or script run answers such requests for its window
+// (FrontRequests).
+//
+// The add-in's date forms for the run are those of the data folder's
+// reminder file (platform::DataFileLocale), recorded by the first run that
+// held the folder; an export reads them without recording any.
+//
 // Each mailbox has its own reminders: the add-in's data folder is the data
 // folder for the own mailbox and a folder of its own under it for a Maildir
 // tree (HxGlobal::MailboxDataFolder). A mailbox chosen on the command line

@@ -1,5 +1,9 @@
 #include "host/app/ScriptRunner.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -194,13 +198,25 @@ void ScriptRunner::Next() {
         if (line.isEmpty() || line.startsWith('#'))
             continue;
         QString failure;
-        if (!RunLine(line, failure)) {
+        bool held = false;
+        // A line that fails in a way it does not foresee fails as a line:
+        // an error left to the event loop would end the program without a
+        // word about which line or why.
+        try {
+            held = RunLine(line, failure);
+        } catch (...) {
+            failure =
+                QStringLiteral("The line failed: %1").arg(platform::CurrentErrorDescription());
+        }
+        if (!held) {
             *m_err << m_path << ':' << number << ": " << line << "\n  " << failure << '\n';
             m_err->flush();
             Finish(1);
             return;
         }
-        Post();
+        // A line waiting for input goes on when it arrives.
+        if (!m_input)
+            Post();
         return;
     }
     if (QWidget* modal = QApplication::activeModalWidget()) {
@@ -213,8 +229,24 @@ void ScriptRunner::Next() {
     Finish(0);
 }
 
+void ScriptRunner::WaitForInput() {
+    m_input = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(m_input.get(), &QSocketNotifier::activated, &m_context, [this] {
+        char byte = 0;
+        ssize_t got = 0;
+        // Up to the line's end, or the end of the input.
+        do {
+            got = ::read(STDIN_FILENO, &byte, 1);
+        } while ((got == 1 && byte != '\n') || (got < 0 && errno == EINTR));
+        m_input->setEnabled(false);
+        m_input.release()->deleteLater();
+        Post();
+    });
+}
+
 void ScriptRunner::Finish(int exitCode) {
     m_finished = true;
+    m_input.reset();
     // A modal window left open would keep its loop, and so the run, going.
     for (int i = 0; i < 20; ++i) {
         QWidget* modal = QApplication::activeModalWidget();
@@ -327,8 +359,13 @@ bool ScriptRunner::RunLine(const QString& line, QString& failure) {
     } else if (verb == "poll") {
         m_client->Mailbox().Poll();
     } else if (verb == "setting" && words.size() >= 3) {
-        platform::Settings().SaveSetting(m_client->Global()->SettingsApplicationName(),
-                                         Globals::kSection, words[1], After(line, 2));
+        try {
+            platform::Settings().SaveSetting(m_client->Global()->SettingsApplicationName(),
+                                             Globals::kSection, words[1], After(line, 2));
+        } catch (const platform::RuntimeError& error) {
+            failure = QStringLiteral("The setting could not be saved: %1").arg(error.description());
+            return false;
+        }
     } else if (verb == "clock" && words.size() >= 2) {
         QDateTime when = QDateTime::fromString(After(line, 1), "yyyy-MM-dd hh:mm:ss");
         if (!when.isValid())
@@ -501,6 +538,14 @@ bool ScriptRunner::RunLine(const QString& line, QString& failure) {
         const QString path = After(line, 1);
         QMetaObject::invokeMethod(
             &m_context, [path] { ExportRemindersToCalendar(path); }, Qt::QueuedConnection);
+    } else if (verb == "say" && words.size() >= 2) {
+        m_out << After(line, 1) << '\n';
+        m_out.flush();
+    } else if (verb == "wait" && After(line, 1) == "for input") {
+        // The program goes on answering (its windows, a second start asking
+        // for its window) while another program acts; the next line runs
+        // once a line arrives on standard input, or it closes.
+        WaitForInput();
     } else if (verb == "dump") {
         auto& reminders = Globals::m_ReminderItems;
         const qint32 count = reminders ? reminders->Count() : 0;

@@ -2,10 +2,12 @@
 
 #include <QEventLoop>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
 #include <functional>
+#include <memory>
 
 namespace platform {
 class ManualClock;
@@ -58,6 +60,11 @@ class MailClient;
 //   select rows WINDOW SUBJECT       select the rows of a window's reminder grid
 //                                    whose subject is SUBJECT (the grid gets
 //                                    the focus)
+//   say TEXT                         print TEXT on standard output
+//   wait for input                   go on at the next line once a line arrives
+//                                    on standard input (or it closes); the
+//                                    program answers meanwhile, so another
+//                                    program can act on the same data
 //   wait for delivery                wait until the sendmail command has
 //                                    delivered every message handed to it (the
 //                                    one wait on real time, up to a minute)
@@ -109,6 +116,7 @@ private:
     void Next();
     void Post();
     void Finish(int exitCode);
+    void WaitForInput();
 
     MailClient* m_client;
     std::function<MailClient*()> m_restart;
@@ -127,6 +135,8 @@ private:
     // The loop level of the runner's own loop.
     int m_baseLevel = 1;
     bool m_finished = false;
+    // While a line waits for standard input.
+    std::unique_ptr<QSocketNotifier> m_input;
 };
 
 }  // namespace host::app

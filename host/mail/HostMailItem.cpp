@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "host/mail/HostFolder.h"
+#include "host/mail/HostRecipients.h"
 #include "host/mail/MailModel.h"
 #include "platform/RuntimeError.h"
 
@@ -39,10 +40,45 @@ void HostMailItem::Display() {
     model->OpenInspector(shared_from_this());
 }
 
+namespace {
+
+// The addresses of one kind of recipient, as a header line lists them.
+QString AddressesOfType(HostRecipients& recipients, qint32 type) {
+    QStringList addresses;
+    for (qint32 i = 1; i <= recipients.Count(); ++i) {
+        auto recipient = recipients.Item(i);
+        if (recipient->Type() == type)
+            addresses << recipient->Address();
+    }
+    return addresses.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+QString HostMailItem::ForwardedHeaderBlock() const {
+    QString block = QStringLiteral("-------- Forwarded Message --------\n");
+    const auto line = [&block](const char* name, const QString& value) {
+        if (!value.isEmpty())
+            block += QLatin1String(name) + QStringLiteral(": ") + value + u'\n';
+    };
+    line("Subject", m_subject);
+    line("Date",
+         m_sentOn.isValid() ? m_sentOn.toString(QStringLiteral("yyyy-MM-dd hh:mm")) : QString());
+    line("From", m_sender ? m_sender->Address() : QString());
+    // Blind copies stay blind.
+    line("To", AddressesOfType(*m_recipients, client::olTo));
+    line("Cc", AddressesOfType(*m_recipients, client::olCC));
+    return block;
+}
+
 std::shared_ptr<client::MailItem> HostMailItem::Forward() {
     auto forward = std::make_shared<HostMailItem>(Model());
     forward->m_subject = QStringLiteral("FW: ") + m_subject;
     forward->m_content = Content();
+    // The forwarded message goes under the header block of its own, with a
+    // line above for the sender's words: without it the recipient sees what
+    // looks like a copy of a message already had.
+    forward->m_content.body = u'\n' + ForwardedHeaderBlock() + u'\n' + forward->m_content.body;
     return forward;
 }
 

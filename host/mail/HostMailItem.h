@@ -99,8 +99,15 @@ public:
     // Opens an inspector on the item (MailModel::OpenInspector). Fails with
     // "Object variable or With block variable not set" once the model is gone.
     void Display() override;
-    // A new unsaved message: "FW: " + subject, the same body, no recipients.
+    // A new unsaved message: "FW: " + subject, no recipients, the same HTML
+    // text and attachments, and as its body an empty line, the forwarded
+    // message's header block (ForwardedHeaderBlock), an empty line and the
+    // forwarded body.
     std::shared_ptr<client::MailItem> Forward() override;
+    // "-------- Forwarded Message --------" and a line each for the Subject,
+    // Date ("2024-03-04 09:15"), From, To and Cc the message has (BCC
+    // recipients are never named), each line ended by a line feed.
+    QString ForwardedHeaderBlock() const;
 
     // Model side.
     std::shared_ptr<HostRecipients> RecipientList() const { return m_recipients; }

@@ -64,8 +64,12 @@ QByteArray ReadHeaderBytes(const QString& path) {
             continue;
         if (got <= 0)
             break;
+        const qsizetype looked = bytes.size();
         bytes.append(buffer, got);
-        if (HeaderEnd(bytes) < bytes.size() || bytes.size() >= kMaxHeaderReadBytes)
+        // Only the new piece is searched (with the line end before it): a
+        // search from the start after every piece made a header of many
+        // megabytes cost seconds.
+        if (HeaderEnd(bytes, looked) < bytes.size() || bytes.size() >= kMaxHeaderReadBytes)
             break;
     }
     ::close(fd);
@@ -247,11 +251,19 @@ void MaildirMailbox::Bind(const std::shared_ptr<HostFolder>& folder, const QStri
     // Messages the model holds in memory (a new mailbox's samples) go to disk.
     const auto held = folder->Contents();
     for (const auto& item : held) Filed(folder, item);
+    // A draft and a message waiting in the Outbox are not sent, whatever
+    // date their file carries (every file has one, or the file's own time):
+    // read as sent, they would open read-only and refuse Send Again after
+    // a restart.
+    const bool unsent = folder == m_model->DefaultFolder(kFolderDrafts) ||
+                        folder == m_model->DefaultFolder(client::olFolderOutbox);
     for (const QString& path : MessageFiles(dir)) {
         const QString id = IdInFolder(folder, QFileInfo(path).fileName());
         if (m_files.contains(id))
             continue;  // the same message in new/ and cur/, or held already
         auto item = ReadFile(path);
+        if (unsent)
+            item->setSentOn(QDateTime());
         m_files.insert(id, Stored{folder, path});
         try {
             m_model->File(folder, item, id);

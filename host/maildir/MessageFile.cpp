@@ -146,11 +146,18 @@ QByteArray CapHeader(const QByteArray& header, bool& shortened) {
 }
 
 qsizetype HeaderEnd(QByteArrayView all) {
+    return HeaderEnd(all, 0);
+}
+
+qsizetype HeaderEnd(QByteArrayView all, qsizetype from) {
     // The header ends at the first empty line; a message that starts with
     // one has an empty header.
     if (all.startsWith("\n") || all.startsWith("\r\n"))
         return 0;
-    for (qsizetype at = all.indexOf('\n'); at >= 0; at = all.indexOf('\n', at + 1)) {
+    // A line end that the last look saw without what follows it ("\n" or
+    // "\n\r" at the end of what had been read) is looked at again.
+    const qsizetype start = std::max<qsizetype>(0, std::min(from, all.size()) - 2);
+    for (qsizetype at = all.indexOf('\n', start); at >= 0; at = all.indexOf('\n', at + 1)) {
         const qsizetype next = at + 1;
         if (next < all.size() && all[next] == '\n')
             return next;

@@ -58,6 +58,11 @@ ReadResult ReadMessageHeader(const QByteArray& bytes, HostMailItem& item, const 
 // size of bytes when it has none). A header read from the start of a file
 // is whole once this is less than what was read.
 qsizetype HeaderEnd(QByteArrayView bytes);
+// The same for bytes read in pieces, looking only at what the last look, at
+// the first `from` bytes, could not settle: a reader that asks after every
+// piece looks at each byte about once, however long the header. from is what
+// was read at the last look, or 0.
+qsizetype HeaderEnd(QByteArrayView bytes, qsizetype from);
 
 // The content of a message: its plain text (the first text/plain part that
 // is not an attachment; the parts of a multipart/alternative are one text),

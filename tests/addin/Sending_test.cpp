@@ -230,15 +230,37 @@ TEST_F(SendingTest, SettingsThatDoNotConvertAreReportedAndMakeNoReminder) {
     for (const auto& c : cases) {
         SetSetting(c.key, c.value);
         log.Clear();
+        env.messageBoxes.shown.clear();
         auto message = Message("Budget", {"to:pat@example.com"});
         SendWithReminder(message);
         EXPECT_EQ(Reminders().Count(), 0) << c.key << "=" << c.value;
         EXPECT_EQ(log.Errors(), (std::vector<ErrorReportRecord>{
                                     {QString("Error occurred at line 2.  Reason: ") + c.description,
                                      0, "Chasewell.StoreRecip"}}));
+        // Beside the report, the user is told which value to correct, and where.
+        EXPECT_EQ(env.messageBoxes.shown,
+                  (std::vector<testing_support::RecordingMessageBoxes::Shown>{
+                      {Globals::DefaultReminderSettingProblems().value(0), "Chasewell"}}));
+        EXPECT_TRUE(env.messageBoxes.shown[0].text.startsWith(
+            QString("The setting %1 in TandrelSoftware.ini (in memory) is \"%2\": ")
+                .arg(c.key, c.value)));
         EXPECT_TRUE(message->Folder() == nullptr) << "the message was sent all the same";
         env.settings.Remove(host::kSettingsApplicationName, "Chasewell", c.key);
     }
+
+    // Add Reminders says the same, and a negative number of days still makes
+    // reminders, due at once, with the reason said.
+    SetSetting("Days", "-3");
+    env.messageBoxes.shown.clear();
+    auto sent = Message("Plans", {"to:lee@example.com"});
+    model->File(SentItems(), sent);
+    explorer->setSelection({sent});
+    engineObject->ClickButton(explorer, CChasewell::kAddReminders);
+    EXPECT_EQ(Reminders().Count(), 1);
+    ASSERT_EQ(env.messageBoxes.shown.size(), 1u);
+    EXPECT_TRUE(env.messageBoxes.shown[0].text.startsWith(
+        "The setting Days in TandrelSoftware.ini (in memory) is \"-3\": a reminder that many "
+        "days from now would lie in the past"));
 }
 
 }  // namespace

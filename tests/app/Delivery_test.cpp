@@ -190,6 +190,45 @@ TEST_F(DeliveryTest, AFailedCommandLeavesTheMessageInTheOutboxWithItsErrorAndItC
     EXPECT_EQ(Column(MainWindow::ColumnSubject), QStringList()) << "the list followed";
 }
 
+TEST_F(DeliveryTest, AMessageLeftInTheOutboxCanBeSentAgainAfterARestart) {
+    Write(folder.File("exitcode"), "75\n");
+    SendContractRenewal();
+    ASSERT_TRUE(DeliveryEnded());
+    client.Stop();
+
+    MailClient restarted;
+    QString error;
+    ASSERT_TRUE(restarted.OpenMailbox({folder.Path(), QString()}, error)) << error.toStdString();
+    host::RegisterEngineClasses(env.objects, restarted.Global(), restarted.Log());
+    host::RegisterMailHelperClasses(env.objects, restarted.Model());
+    restarted.UseSendmail(Script() + " -t");
+    restarted.Start(host::LoadModule(QCoreApplication::applicationDirPath() + "/libChasewell.so"),
+                    false);
+    auto outbox = restarted.Model()->DefaultFolder(client::olFolderOutbox);
+    auto waiting = MailIn(outbox, "Contract renewal");
+    ASSERT_NE(waiting, nullptr);
+    EXPECT_FALSE(waiting->SentOn().isValid()) << "still unsent after the restart";
+    // Opened, it is a message to send, not one to read.
+    waiting->Display();
+    ASSERT_EQ(restarted.ComposeWindows().size(), 1u);
+    EXPECT_TRUE(restarted.MessageWindows().empty());
+    EXPECT_EQ(restarted.ComposeWindows().front()->bcc()->text(), "archive@example.com");
+    restarted.ComposeWindows().front()->close();
+    DeleteClosed();
+
+    QFile::remove(folder.File("exitcode"));
+    restarted.Main()->ShowFolder(outbox);
+    restarted.Main()->SelectSubjects({"Contract renewal"});
+    restarted.Main()->SendAgain();
+    ASSERT_TRUE(WaitFor([&] {
+        return MailIn(restarted.Model()->DefaultFolder(client::olFolderSentMail),
+                      "Contract renewal") != nullptr;
+    }));
+    EXPECT_TRUE(outbox->Contents().empty());
+    EXPECT_FALSE(restarted.Main()->notice()->text().contains("already been sent"));
+    restarted.Stop();
+}
+
 TEST_F(DeliveryTest, AMessageOpenedFromTheOutboxIsSentFromItsComposeWindow) {
     Write(folder.File("exitcode"), "1\n");
     SendContractRenewal();

@@ -95,7 +95,8 @@ TEST_F(ExportCommandTest, AFileThatCannotBeWrittenEndsTheRunWithTheReason) {
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "");
     EXPECT_TRUE(result.err.startsWith("The reminders could not be exported to " + target +
-                                      ".  Could not create " + target +
+                                      ".  Could not create a new file for reminders.ics in " +
+                                      folder.File("missing") +
                                       ": No such file or directory.  The file was left as it "
                                       "was.\n"))
         << result.err.toStdString();
@@ -207,7 +208,8 @@ TEST_F(ExportMenuTest, AFailedExportFromTheMenuIsSaid) {
     EXPECT_FALSE(host::app::ExportRemindersToCalendar(target));
     ASSERT_EQ(env.messageBoxes.shown.size(), 1u);
     EXPECT_TRUE(env.messageBoxes.shown[0].text.startsWith(
-        "The reminders could not be exported to " + target + ".  Could not create " + target +
+        "The reminders could not be exported to " + target +
+        ".  Could not create a new file for menu.ics in " + folder.File("missing") +
         ": No such file or directory.  The file was left as it was."))
         << env.messageBoxes.shown[0].text.toStdString();
 }

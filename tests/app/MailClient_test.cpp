@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTextBrowser>
+#include <QTextDocumentFragment>
 #include <QToolBar>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -77,6 +78,24 @@ TEST_F(MailClientTest, TheListShowsTheFolderSortsDatesByValueAndSelectionReaches
         selected << std::dynamic_pointer_cast<HostMailItem>(item)->Subject();
     selected.sort();
     EXPECT_EQ(selected, (QStringList{"Budget 2025", "Team offsite"}));
+}
+
+TEST_F(MailClientTest, SubjectsAndSendersShowAsWrittenInTheListsTooltips) {
+    ClickFolder("Inbox");
+    auto mail = client.Model()->NewMailItem();
+    mail->setSubject("<b>Win</b> a <a href='http://x'>prize</a>");
+    mail->setSender(host::HostAddressEntry::ForAddress("<i>sly</i>@example.com"));
+    client.Model()->Deliver(Folder(client::olFolderInbox), mail);
+    const int row = Column(MainWindow::ColumnSubject).indexOf(mail->Subject());
+    ASSERT_GE(row, 0);
+    // The tip label renders what looks like markup as markup.
+    const auto shown = [&](int column) {
+        const QString tip =
+            Main().messageList()->model()->index(row, column).data(Qt::ToolTipRole).toString();
+        return Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip;
+    };
+    EXPECT_EQ(shown(MainWindow::ColumnSubject), "<b>Win</b> a <a href='http://x'>prize</a>");
+    EXPECT_EQ(shown(MainWindow::ColumnFromTo), "<i>sly</i>@example.com");
 }
 
 TEST_F(MailClientTest,
@@ -238,7 +257,8 @@ TEST_F(MailClientTest, ADisplayedFollowUpIsReadyToSendAndAFiledMessageOpensForRe
     EXPECT_TRUE(compose->isVisible());
     EXPECT_EQ(compose->to()->text(), "pat@example.com");
     EXPECT_EQ(compose->subject()->text(), sent->Subject());
-    EXPECT_EQ(compose->body()->toPlainText(), sent->Body());
+    EXPECT_EQ(compose->body()->toPlainText(),
+              "\n" + sent->ForwardedHeaderBlock() + "\n" + sent->Body());
     EXPECT_EQ(compose->Inspector()->CurrentItem(), followUp) << "the very message, not a new one";
     EXPECT_NE(compose->findChild<QAction*>("cmdSendWithReminder"), nullptr);
     ASSERT_TRUE(compose->Send());

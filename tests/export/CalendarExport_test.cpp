@@ -184,7 +184,8 @@ TEST_F(CalendarExportTest, AFailedExportSaysWhatFailedAndLeavesTheFileAsItWas) {
     CalendarExportResult result = Export(missing);
     EXPECT_FALSE(result.written);
     EXPECT_EQ(result.Message(), "The reminders could not be exported to " + missing +
-                                    ".  Could not create " + missing +
+                                    ".  Could not create a new file for reminders.ics in " +
+                                    folder.File("no such folder") +
                                     ": No such file or directory.  The file was left as it was.");
     EXPECT_FALSE(QFile::exists(History()));
 

@@ -178,15 +178,34 @@ TEST_F(MailModelTest, RecipientsKeepTheirTypesAndAddressEntries) {
 }
 
 TEST_F(MailModelTest, ForwardIsANewUnsavedMessageWithoutRecipients) {
+    env.clock.Set("2024-03-07T09:15:00");
     auto original = Mail("Budget");
     original->setBody("Numbers attached.");
+    original->setSender(host::HostAddressEntry::ForAddress("kim@example.com"));
     original->RecipientList()->AddRecipient(client::olTo, "ann@example.com");
+    original->RecipientList()->AddRecipient(client::olTo, "bo@example.com");
+    original->RecipientList()->AddRecipient(client::olCC, "cy@example.com");
+    original->RecipientList()->AddRecipient(client::olBCC, "hidden@example.com");
     model->Deliver(model->DefaultFolder(client::olFolderInbox), original);
 
     auto forward = std::dynamic_pointer_cast<host::HostMailItem>(original->Forward());
     ASSERT_NE(forward, nullptr);
     EXPECT_EQ(forward->Subject(), "FW: Budget");
-    EXPECT_EQ(forward->Body(), "Numbers attached.");
+    // The forwarded message under its header block, a line above for the
+    // sender's own words; a blind copy stays blind.
+    EXPECT_EQ(forward->Body(),
+              "\n-------- Forwarded Message --------\n"
+              "Subject: Budget\n"
+              "Date: 2024-03-07 09:15\n"
+              "From: kim@example.com\n"
+              "To: ann@example.com, bo@example.com\n"
+              "Cc: cy@example.com\n"
+              "\n"
+              "Numbers attached.");
+    EXPECT_EQ(original->Body(), "Numbers attached.") << "the original is untouched";
+    // What a message does not have is left out.
+    auto bare = Mail("");
+    EXPECT_EQ(bare->ForwardedHeaderBlock(), "-------- Forwarded Message --------\n");
     EXPECT_EQ(forward->Recipients()->Count(), 0);
     EXPECT_EQ(forward->EntryID(), "");
     EXPECT_EQ(forward->Parent(), nullptr);

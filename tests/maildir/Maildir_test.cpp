@@ -258,6 +258,35 @@ TEST_F(MaildirTest, HugeHeadersAreShortenedAndTheMessageIsStillListed) {
         << "the shortened header, not the 40 MB one";
 }
 
+// A file is read in pieces and the end of its header asked for after each;
+// asked piece by piece, at every place a piece may end, the answer is the
+// one for the whole (an empty line split between two pieces included).
+TEST(HeaderEndTest, AskedPieceByPieceItFindsWhatTheWholeGives) {
+    using host::maildir::HeaderEnd;
+    const QByteArray messages[] = {"Subject: a\r\nTo: b@x\r\n\r\nbody\r\n\r\nmore",
+                                   "Subject: a\nTo: b@x\n\nbody",
+                                   "\r\nonly a body",
+                                   "\nonly a body",
+                                   "Subject: no body\r\n",
+                                   "S: x\n\r\n"};
+    for (const QByteArray& message : messages) {
+        const qsizetype whole = HeaderEnd(message);
+        for (qsizetype piece = 1; piece <= message.size(); ++piece) {
+            qsizetype looked = 0, found = message.size();
+            for (qsizetype size = piece; looked < message.size();
+                 size = std::min(size + piece, message.size())) {
+                const qsizetype end = HeaderEnd(QByteArrayView(message).first(size), looked);
+                looked = size;
+                if (end < size) {
+                    found = end;
+                    break;
+                }
+            }
+            EXPECT_EQ(found, whole) << message.toStdString() << " in pieces of " << piece;
+        }
+    }
+}
+
 TEST_F(MaildirTest, TheInboxIsWatchedForMessagesAnotherProgramDropsIn) {
     auto opened = Open();
     std::vector<QString> added;
@@ -328,6 +357,33 @@ TEST_F(MaildirTest, SendingFilesTheSentCopyAndDropsTheDraftAndImportKeepsTheFile
     EXPECT_EQ(std::dynamic_pointer_cast<HostMailItem>(again->model->FindItem(sentId))->Subject(),
               "Budget");
     EXPECT_TRUE(again->Folder(host::kFolderDrafts)->Contents().empty());
+}
+
+// Every file carries a date (its Date line, or the file's own time), but a
+// draft or a message waiting in the Outbox has not been sent: read as sent,
+// it would open read-only and refuse to be sent again after a restart.
+TEST_F(MaildirTest, DraftsAndTheOutboxAreReadBackUnsentAndSentItemsKeepTheirDate) {
+    env.clock.Set("2024-03-07T09:15:00");
+    auto opened = Open();
+    for (const qint32 type : {qint32(host::kFolderDrafts), qint32(client::olFolderOutbox),
+                              qint32(client::olFolderSentMail)}) {
+        auto mail = opened->model->NewMailItem();
+        mail->setSubject(QStringLiteral("In folder %1").arg(type));
+        mail->RecipientList()->AddRecipient(client::olTo, "pat@example.com");
+        mail->setSentOn(Wall(2024, 3, 6, 17, 30));
+        opened->model->File(opened->Folder(type), mail);
+    }
+    opened.reset();
+    auto again = Open();
+    EXPECT_FALSE(Mail(again->Folder(host::kFolderDrafts), "In folder 16")->SentOn().isValid());
+    EXPECT_FALSE(Mail(again->Folder(client::olFolderOutbox), "In folder 4")->SentOn().isValid());
+    EXPECT_EQ(Mail(again->Folder(client::olFolderSentMail), "In folder 5")->SentOn(),
+              Wall(2024, 3, 6, 17, 30));
+    // So the one waiting can go: the model sends an unsent message.
+    auto waiting = Mail(again->Folder(client::olFolderOutbox), "In folder 4");
+    auto copy = again->model->Send(waiting);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(Mail(again->Folder(client::olFolderSentMail), "In folder 4"), copy);
 }
 
 TEST_F(MaildirTest, AnExistingTreeIsOpenedByItsInboxAndSentFolder) {

@@ -15,6 +15,7 @@ namespace {
 using platform::FileError;
 using platform::FileStep;
 using platform::LocalDataFiles;
+using platform::NewFileError;
 using platform::RuntimeError;
 using testing_support::ErrorOf;
 using testing_support::FaultyDataFiles;
@@ -85,6 +86,12 @@ TEST(FileErrorTest, SaysWhatFailedWhyAndWhereWithTheRuntimesNumbers) {
         EXPECT_EQ(error.description(), QString(c.description).arg(path));
         EXPECT_EQ(error.number(), c.number) << c.description;
     }
+    // The new file that is to replace it is made in its folder.
+    const RuntimeError refused = NewFileError(path, EACCES);
+    EXPECT_EQ(refused.description(),
+              "Could not create a new file for ChasewellData.txt in "
+              "/home/pat/.local/share/Chasewell: Permission denied");
+    EXPECT_EQ(refused.number(), 70);
 }
 
 TEST(LocalDataFilesTest, ReadsWholeFilesAndSaysWhyItCannot) {
@@ -128,7 +135,8 @@ TEST(LocalDataFilesTest, PermissionsAreReportedAsSuch) {
     QDir().mkpath(temp.File("readonly"));
     QFile::setPermissions(temp.File("readonly"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(ErrorOf([&] { files.NewWritableFile(temp.File("readonly/data.txt")); }),
-              "Could not create " + temp.File("readonly/data.txt") + ": Permission denied");
+              "Could not create a new file for data.txt in " + temp.File("readonly") +
+                  ": Permission denied");
     QFile::setPermissions(temp.File("readonly"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
@@ -172,7 +180,8 @@ TEST(LocalDataFilesTest, ANewFileReplacesTheOldOnlyWhenCommitted) {
     EXPECT_EQ(ModeOf(temp.File("fresh.txt")), 0600);
 
     EXPECT_EQ(ErrorOf([&] { files.NewWritableFile(temp.File("missing/data.txt")); }),
-              "Could not create " + temp.File("missing/data.txt") + ": No such file or directory");
+              "Could not create a new file for data.txt in " + temp.File("missing") +
+                  ": No such file or directory");
     EXPECT_EQ(NumberOf([&] { files.NewWritableFile(temp.File("missing/data.txt")); }), 76);
     EXPECT_EQ(Entries(temp.Path()), (QStringList{"ChasewellData.txt", "fresh.txt"}));
 }
@@ -207,7 +216,8 @@ TEST(LocalDataFilesTest, CopyKeepsTheBytesAndReplacesTheTarget) {
     EXPECT_EQ(ErrorOf([&] { files.Copy(temp.File("missing.txt"), temp.File("x.txt")); }),
               "Could not read " + temp.File("missing.txt") + ": No such file or directory");
     EXPECT_EQ(ErrorOf([&] { files.Copy(temp.File("from.txt"), temp.File("none/x.txt")); }),
-              "Could not create " + temp.File("none/x.txt") + ": No such file or directory");
+              "Could not create a new file for x.txt in " + temp.File("none") +
+                  ": No such file or directory");
     EXPECT_EQ(Entries(temp.Path()), (QStringList{"from.txt", "new.txt", "to.txt"}));
 }
 
@@ -252,7 +262,9 @@ TEST(LocalDataFilesTest, AFailedStepLeavesTheTargetByteIdenticalAndNothingBeside
         int error;
         const char* description;
     } cases[] = {
-        {FileStep::Create, EACCES, "Could not create %1: Permission denied"},
+        // The new file is made in the folder: that is what refused.
+        {FileStep::Create, EACCES,
+         "Could not create a new file for data.txt in %1: Permission denied"},
         {FileStep::Write, ENOSPC, "Could not write %1: No space left on device"},
         {FileStep::Flush, ENOSPC, "Could not write %1: No space left on device"},
         {FileStep::Sync, EIO, "Could not sync %1: Input/output error"},
@@ -270,7 +282,9 @@ TEST(LocalDataFilesTest, AFailedStepLeavesTheTargetByteIdenticalAndNothingBeside
                 file->Append(Sized(size, 'n'));
                 file->Commit();
             });
-            EXPECT_EQ(error, QString(c.description).arg(target)) << size;
+            const QString named =
+                c.step == FileStep::Create ? QFileInfo(target).absolutePath() : target;
+            EXPECT_EQ(error, QString(c.description).arg(named)) << size;
             EXPECT_EQ(files.ReadAll(target), old) << c.description << " " << size;
             EXPECT_EQ(Entries(temp.Path()), QStringList{"data.txt"}) << c.description;
         }

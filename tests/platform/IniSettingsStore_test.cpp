@@ -54,6 +54,12 @@ TEST(IniSettingsStoreTest, MissingFileReadsAsDefaultsAndFirstSaveCreatesFolderAn
               QStringList{"Chasewell.ini"});
     // Applications do not share files.
     EXPECT_EQ(store.GetSetting("Other", "Settings", "Days", "none"), "none");
+    // A folder given with its separator at the end (the program's data
+    // folder) is named with one separator, in messages too.
+    IniSettingsStore trailing(temp.File("config/nested/"));
+    EXPECT_EQ(trailing.FilePath("Chasewell"), temp.File("config/nested/Chasewell.ini"));
+    EXPECT_EQ(trailing.Location("Chasewell"), temp.File("config/nested/Chasewell.ini"));
+    EXPECT_EQ(trailing.GetSetting("Chasewell", "Settings", "Days", "7"), "9");
 }
 
 TEST(IniSettingsStoreTest, SectionAndKeyIgnoreLetterCaseAndKeepTheirStoredSpelling) {
@@ -199,7 +205,8 @@ TEST(IniSettingsStoreTest, PermissionDeniedLeavesTheFileAsItWas) {
     QFile::setPermissions(temp.File("readonly"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     IniSettingsStore readOnly(temp.File("readonly"));
     EXPECT_EQ(ErrorOf([&] { readOnly.SaveSetting("App", "S", "k", "v"); }),
-              "Could not create " + readOnly.FilePath("App") + ": Permission denied");
+              "Could not create a new file for App.ini in " + temp.File("readonly") +
+                  ": Permission denied");
     QFile::setPermissions(temp.File("readonly"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
@@ -221,7 +228,10 @@ TEST(IniSettingsStoreTest, AFailedWriteAtAnyStepKeepsEveryOtherSetting) {
         const QString error =
             ErrorOf([&] { store.SaveSetting("Chasewell", "Chasewell", "Started", "1"); });
         EXPECT_TRUE(error.startsWith("Could not ")) << error.toStdString();
-        EXPECT_TRUE(error.endsWith(path + ": No space left on device")) << error.toStdString();
+        // The new file is made in the folder; every later step names the file.
+        const QString named =
+            step == FileStep::Create ? "Chasewell.ini in " + QDir::cleanPath(temp.Path()) : path;
+        EXPECT_TRUE(error.endsWith(named + ": No space left on device")) << error.toStdString();
         EXPECT_EQ(ReadBytes(path), before);
         EXPECT_EQ(store.GetSetting("Chasewell", "Chasewell", "TimeOfDay", ""), "8:00 AM");
     }

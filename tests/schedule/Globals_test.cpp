@@ -65,6 +65,49 @@ TEST_F(DefaultReminderDateTest, ValuesThatDoNotConvertFailWithTheRuntimeDescript
     EXPECT_EQ(errorOf(), "Type mismatch");
 }
 
+// One plain message per value that no reminder can be made from, naming the
+// setting, its value, the file and what to do; nothing for usable values.
+TEST_F(DefaultReminderDateTest, EachUnusableValueIsNamedWithItsFileAndWhatToDo) {
+    const QString where = "The setting %1 in TandrelSoftware.ini (in memory) is \"%2\": ";
+    const QString none =
+        "so messages sent with a reminder get no reminder until it is corrected.  ";
+    EXPECT_EQ(Globals::DefaultReminderSettingProblems(), QStringList()) << "the defaults";
+
+    SetSetting("Days", "abc");
+    SetSetting("TimeOfDay", "25:99");
+    EXPECT_EQ(Globals::DefaultReminderSettingProblems(),
+              (QStringList{where.arg("Days", "abc") + "not a whole number of days, " + none +
+                               "Enter the number of days in the Chasewell settings dialog.",
+                           where.arg("TimeOfDay", "25:99") + "not a time of day, " + none +
+                               "Enter the time reminders occur at in the Chasewell settings "
+                               "dialog."}));
+    SetSetting("Days", "99999");
+    SetSetting("UseNow", "maybe");
+    EXPECT_EQ(Globals::DefaultReminderSettingProblems(),
+              (QStringList{where.arg("Days", "99999") +
+                               "more days than a reminder can be put off (32767 at most), " + none +
+                               "Enter the number of days in the Chasewell settings dialog.",
+                           where.arg("UseNow", "maybe") + "neither True nor False, " + none +
+                               "Choose when reminders occur in the Chasewell settings dialog.",
+                           where.arg("TimeOfDay", "25:99") + "not a time of day, " + none +
+                               "Enter the time reminders occur at in the Chasewell settings "
+                               "dialog."}));
+    // Reminders at the time of sending never read the time of day.
+    SetSetting("UseNow", "True");
+    SetSetting("Days", "-3");
+    EXPECT_EQ(Globals::DefaultReminderSettingProblems(),
+              QStringList{where.arg("Days", "-3") +
+                          "a reminder that many days from now would lie in the past, so each one "
+                          "falls due the moment it is made.  Enter the number of days, 0 or "
+                          "more, in the Chasewell settings dialog."});
+    SetSetting("Days", " 0 ");
+    SetSetting("UseNow", "False");
+    SetSetting("TimeOfDay", "17:30");
+    EXPECT_EQ(Globals::DefaultReminderSettingProblems(), QStringList());
+    Globals::ShowDefaultReminderSettingProblems();
+    EXPECT_TRUE(env.messageBoxes.shown.empty());
+}
+
 TEST_F(DefaultReminderDateTest, SettingsAreReadUnderTheEnginesNameInEitherLetterCase) {
     env.settings.SaveSetting(host::kSettingsApplicationName, "CHASEWELL", "days", "3");
     env.clock.Set("2024-03-07T09:00:00");

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -74,7 +75,9 @@ TEST_F(SaveFaultsTest, AStepThatFailsLeavesTheOldFileAndTheNextSaveWritesAgain) 
         int error;
         const char* reason;
     } cases[] = {
-        {FileStep::Create, ENOSPC, "Could not create %1: No space left on device"},
+        // The new file is made in the folder: that is what refused.
+        {FileStep::Create, ENOSPC,
+         "Could not create a new file for ChasewellData.txt in %1: No space left on device"},
         {FileStep::Write, ENOSPC, "Could not write %1: No space left on device"},
         {FileStep::Flush, ENOSPC, "Could not write %1: No space left on device"},
         {FileStep::Sync, EIO, "Could not sync %1: Input/output error"},
@@ -92,9 +95,11 @@ TEST_F(SaveFaultsTest, AStepThatFailsLeavesTheOldFileAndTheNextSaveWritesAgain) 
             items->SaveData();
             EXPECT_EQ(FileBytes(DataFile()), before);
             EXPECT_TRUE(items->Dirty());
-            EXPECT_THAT(Errors(), ElementsAre(Report("Error occurred.  Reason: " +
-                                                         QString(c.reason).arg(DataFile()),
-                                                     1, kSaveSource)));
+            const QString named =
+                c.step == FileStep::Create ? QFileInfo(DataFile()).absolutePath() : DataFile();
+            EXPECT_THAT(Errors(), ElementsAre(Report(
+                                      "Error occurred.  Reason: " + QString(c.reason).arg(named), 1,
+                                      kSaveSource)));
             EXPECT_EQ(Entries(), QStringList{"ChasewellData.txt"});
 
             env.files.failStep.reset();

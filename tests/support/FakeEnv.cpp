@@ -49,6 +49,10 @@ void MemorySettingsStore::SaveSetting(const QString& appName, const QString& sec
     m_values.insert(Key(appName, section, key), value);
 }
 
+QString MemorySettingsStore::Location(const QString& appName) const {
+    return appName + QStringLiteral(".ini (in memory)");
+}
+
 std::optional<QString> MemorySettingsStore::Value(const QString& appName, const QString& section,
                                                   const QString& key) const {
     auto it = m_values.constFind(Key(appName, section, key));

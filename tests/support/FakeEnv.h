@@ -40,6 +40,9 @@ public:
     void SaveSetting(const QString& appName, const QString& section, const QString& key,
                      const QString& value) override;
 
+    // "<appName>.ini (in memory)": what the add-in names in its messages.
+    QString Location(const QString& appName) const override;
+
     std::optional<QString> Value(const QString& appName, const QString& section,
                                  const QString& key) const;
     void Remove(const QString& appName, const QString& section, const QString& key);

@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QTextDocumentFragment>
 #include <QWindow>
 
 #include "tests/windows/ManageFixture.h"
@@ -99,6 +100,26 @@ TEST_F(FrmViewRemindersTest, AnEmptyListShowsTheHeaderRowTheCommandsAndTheInstru
     EXPECT_EQ(env.messageBoxes.shown, (std::vector<Shown>{kSelectRow, kSelectRow}));
     EXPECT_EQ(env.timers.SetCount(), 0);
     EXPECT_TRUE(log.Errors().empty());
+}
+
+// What a tooltip shows: the tip label renders text that looks like markup as
+// markup, and anything else as it is.
+QString ShownToolTip(const QModelIndex& index) {
+    const QString tip = index.data(Qt::ToolTipRole).toString();
+    return Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip;
+}
+
+TEST_F(FrmViewRemindersTest, SubjectsAndNotesShowAsWrittenInTooltips) {
+    auto offer = AddReminder("lee@example.com", "<b>Offer</b> & <a href='x'>terms</a>",
+                             "3/7/2024 9:00:00 AM");
+    offer->setNote("<h1>Call</h1>\nthen <i>write</i>");
+    AddReminder("pat@example.com", "Plain & simple", "3/8/2024 9:00:00 AM");
+    auto window = Open();
+    const QAbstractItemModel& grid = *Grid(*window).model();
+    EXPECT_EQ(ShownToolTip(grid.index(0, Col::ColSubject)), "<b>Offer</b> & <a href='x'>terms</a>");
+    EXPECT_EQ(ShownToolTip(grid.index(0, Col::ColNotes)), "<h1>Call</h1>\nthen <i>write</i>");
+    // Text that does not look like markup is handed on as it is.
+    EXPECT_EQ(grid.index(1, Col::ColSubject).data(Qt::ToolTipRole).toString(), "Plain & simple");
 }
 
 TEST_F(FrmViewRemindersTest, EveryReminderIsARowInCollectionOrderInItsColour) {
@@ -351,7 +372,8 @@ TEST_F(FrmViewRemindersTest, AFollowUpForwardsTheOriginalOrStartsBlankToTheRecip
         std::dynamic_pointer_cast<host::HostMailItem>(model->Inspectors()[1]->CurrentItem());
     ASSERT_TRUE(blank && forward);
     EXPECT_EQ(forward->Subject(), "Budget") << "the plain subject, no forward prefix";
-    EXPECT_EQ(forward->Body(), "The figures.");
+    EXPECT_EQ(forward->Body(), "\n" + sent->ForwardedHeaderBlock() + "\nThe figures.");
+    EXPECT_TRUE(forward->Body().contains("Subject: Budget\n"));
     ASSERT_EQ(forward->RecipientList()->Count(), 1);
     EXPECT_EQ(forward->RecipientList()->Item(1)->Address(), "pat@example.com");
     EXPECT_EQ(blank->Subject(), "Plans");

@@ -198,6 +198,7 @@ void frmRemindMultiple::Form_Unload() {
                     [] { Globals::WriteTrace("frmViewReminders.Form_Unload", "Unload called"); });
     frmDisplayEx::Release(m_details, this);
     // An unloaded window holds no reminders; the next load fills it afresh.
+    m_rows->StopFollowing();
     m_rows->SetupGrid();
     m_engine.reset();
 }
@@ -248,6 +249,19 @@ void frmRemindMultiple::Snooze(bool all) {
         // the event loop, and the grid must act on the rows as they were.
         std::vector<std::pair<int, std::shared_ptr<CReminderItem>>> chosen;
         for (int row : rows) chosen.emplace_back(row, grdReminders->Reminder(row));
+        // Rows the user chose whose reminder is gone meanwhile: nothing is
+        // snoozed. (The overdue rows Snooze All takes are those still there.)
+        if (!all) {
+            std::vector<std::shared_ptr<CReminderItem>> selected;
+            for (const auto& entry : chosen) selected.push_back(entry.second);
+            if (!m_rows->StillPending(selected))
+                return;
+        } else {
+            std::erase_if(chosen, [](const auto& entry) {
+                return !Globals::m_ReminderItems ||
+                       !GridRowOperations::InCollection(*Globals::m_ReminderItems, entry.second);
+            });
+        }
 
         for (const auto& [row, reminder] : chosen) {
             steps.Begin(6);
@@ -324,7 +338,11 @@ void frmRemindMultiple::cmdChangeColors_Click() {
             platform::MessageBox().Show(
                 QStringLiteral("Please select at least one row.  Please try again."), kTitle);
         } else {
-            for (int row : selected) Deref(grdReminders->Reminder(row)).setColor(*chosen);
+            std::vector<std::shared_ptr<CReminderItem>> reminders;
+            for (int row : selected) reminders.push_back(grdReminders->Reminder(row));
+            if (!m_rows->StillPending(reminders))
+                return;
+            for (const auto& reminder : reminders) Deref(reminder).setColor(*chosen);
         }
         m_rows->FillGrid();
         update();
@@ -336,6 +354,9 @@ void frmRemindMultiple::cmdViewOriginal_Click() {
 }
 
 void frmRemindMultiple::cmdOk_Click() {
+    // The note being typed in the details window is saved with the rest.
+    if (m_details)
+        m_details->KeepTypedNote();
     m_rows->SaveAndClose(kOkSource);
 }
 

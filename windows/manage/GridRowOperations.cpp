@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <algorithm>
 #include <vector>
 
 #include "addin/contracts/ErrorReport.h"
@@ -22,13 +23,6 @@ using Row = ReminderGridModel::Row;
 namespace {
 
 const QString kTitle = QStringLiteral("Chasewell");
-
-bool InCollection(const CReminderItems& reminders, const std::shared_ptr<CReminderItem>& reminder) {
-    for (qint32 i = 1; i <= reminders.Count(); ++i)
-        if (reminders.Item(i) == reminder)
-            return true;
-    return false;
-}
 
 std::shared_ptr<client::NameSpace> MapiNamespace(const std::shared_ptr<engine::IEngine>& engine) {
     return Deref(Deref(engine).OutlookApplication()).GetNamespace(QStringLiteral("MAPI"));
@@ -65,6 +59,14 @@ std::pair<QString, qint64> SentDateCell(const CReminderItem& reminder) {
 
 }  // namespace
 
+bool GridRowOperations::InCollection(const CReminderItems& reminders,
+                                     const std::shared_ptr<CReminderItem>& reminder) {
+    for (qint32 i = 1; i <= reminders.Count(); ++i)
+        if (reminders.Item(i) == reminder)
+            return true;
+    return false;
+}
+
 GridRowOperations::GridRowOperations(QWidget& window, ReminderGrid& grid, GridWindowTraits traits)
     : m_window(window), m_grid(grid), m_traits(std::move(traits)) {}
 
@@ -91,7 +93,67 @@ void GridRowOperations::SetupGrid() {
     m_grid.Clear();
 }
 
+void GridRowOperations::Follow() {
+    const CReminderItems* reminders = Globals::m_ReminderItems.get();
+    if (!reminders) {
+        StopFollowing();
+        return;
+    }
+    if (m_following && m_followed == reminders)
+        return;
+    m_followed = reminders;
+    // Told inside each change, as often as things change: one refill follows
+    // once the event loop gets control, after whatever made the changes has
+    // finished with the rows.
+    m_following = Globals::m_ReminderItems->Listen([this] {
+        if (m_refreshPosted)
+            return;
+        m_refreshPosted = true;
+        QMetaObject::invokeMethod(
+            &m_window,
+            [this] {
+                m_refreshPosted = false;
+                if (m_following)
+                    Refresh();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void GridRowOperations::StopFollowing() {
+    m_following.reset();
+    m_followed = nullptr;
+}
+
+void GridRowOperations::Refresh() {
+    const ReminderGrid::View view = m_grid.SaveView();
+    FillGrid();
+    m_grid.RestoreView(view);
+}
+
+std::vector<std::shared_ptr<CReminderItem>> GridRowOperations::SelectedReminders() const {
+    std::vector<std::shared_ptr<CReminderItem>> reminders;
+    for (int row : m_grid.SelectedRowList())
+        if (row > 0)
+            reminders.push_back(m_grid.Reminder(row));
+    return reminders;
+}
+
+bool GridRowOperations::StillPending(const std::vector<std::shared_ptr<CReminderItem>>& reminders) {
+    const auto& collection = Globals::m_ReminderItems;
+    const bool all =
+        collection && std::all_of(reminders.begin(), reminders.end(), [&](const auto& reminder) {
+            return InCollection(*collection, reminder);
+        });
+    if (all)
+        return true;
+    platform::MessageBox().Show(kGoneMessage, kTitle);
+    Refresh();
+    return false;
+}
+
 void GridRowOperations::FillGrid() {
+    Follow();
     // The rows made go into the grid at the end, or, when a reminder fails
     // to read, as far as they got.
     std::vector<Row> rows;
@@ -136,6 +198,8 @@ void GridRowOperations::DblClick(frmDisplayEx& details, const QString& nextRemin
         if (row < 1)
             return;
         auto reminder = m_grid.Reminder(row);
+        if (!StillPending({reminder}))
+            return;
         if (details.IsLoaded()) {
             if (details.MyReminderInstance() == reminder) {
                 platform::Windows().SetForegroundWindow(&details);
@@ -145,6 +209,14 @@ void GridRowOperations::DblClick(frmDisplayEx& details, const QString& nextRemin
         }
         details.setMyNextReminderTime(nextReminderTime);
         details.setMyReminderInstance(reminder);
+        // The reminder may go while the window is open (an alarm window's
+        // Dismiss): the window must not then take edits that are never kept.
+        const std::weak_ptr<CReminderItem> shown = reminder;
+        details.setStillPending([shown] {
+            const auto held = shown.lock();
+            return held && Globals::m_ReminderItems &&
+                   InCollection(*Globals::m_ReminderItems, held);
+        });
         details.show();
     });
 }
@@ -194,6 +266,8 @@ void GridRowOperations::ViewOriginalEmail(const std::shared_ptr<engine::IEngine>
                 platform::MessageBox().Show(kSelectRowMessage, kTitle);
                 return;
             }
+            if (!StillPending(SelectedReminders()))
+                return;
             steps.Begin(2);
             auto ns = MapiNamespace(engine);
             for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
@@ -225,6 +299,8 @@ void GridRowOperations::CreateFollowUpEmail(const std::shared_ptr<engine::IEngin
             platform::MessageBox().Show(kSelectRowMessage, kTitle);
             return;
         }
+        if (!StillPending(SelectedReminders()))
+            return;
         auto& application = Deref(Deref(engine).OutlookApplication());
         auto ns = application.GetNamespace(QStringLiteral("MAPI"));
         for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
@@ -260,6 +336,8 @@ void GridRowOperations::ChangeReminderTime() {
             const std::vector<int> selected = m_grid.SelectedRowList();
             if (selected.empty())
                 return;
+            if (!StillPending(SelectedReminders()))
+                return;
             auto working = std::make_shared<CReminderItem>();
             steps.Begin(6);
             const int first = selected.front();
@@ -282,6 +360,10 @@ void GridRowOperations::ChangeReminderTime() {
             delete dialog;
             // Cancelled: every selected reminder keeps its own date.
             if (!confirmed)
+                return;
+            // Gone while the dialog was open: a date given to a reminder no
+            // longer in the collection would look accepted and never be kept.
+            if (!StillPending(chosen))
                 return;
 
             steps.Begin(14);

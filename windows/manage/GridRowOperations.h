@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "addin/contracts/HostEngine.h"
+#include "store/ChangeSignal.h"
 
 class CReminderItem;
+class CReminderItems;
 class QWidget;
 class ReminderGrid;
 class frmDisplayEx;
@@ -38,6 +40,14 @@ struct GridWindowTraits {
 // Reminder), never on a position or a look-up by address and subject: after
 // deletions, a sort or another reminder with the same address and subject,
 // a row still stands for the reminder it shows.
+//
+// The grid follows the collection: from its first fill until StopFollowing,
+// every change of the reminders, whoever makes it (an alarm window's snooze
+// or dismissal, a reply, a send, the details window), refills it once the
+// event loop gets control again, keeping the user's sort and selection. An
+// operation on rows whose reminder is gone meanwhile (between the change and
+// that refill, or while a dialog of the operation was open) says so, refills
+// and changes nothing; deleting such a row only takes the row away.
 class GridRowOperations {
 public:
     GridRowOperations(QWidget& window, ReminderGrid& grid, GridWindowTraits traits);
@@ -47,8 +57,13 @@ public:
     // Rebuilds every row from the collection, in collection order, each in
     // its reminder's colour, and sets the window title to the next-reminder
     // title. Without a collection, only empties the grid. A date that is not
-    // a date shows as the reminder holds it.
+    // a date shows as the reminder holds it. From then on the grid follows
+    // the collection (above).
     void FillGrid();
+    // Refills the grid, keeping the user's sort, selection and scrolling.
+    void Refresh();
+    // The window unloads: the grid no longer follows the collection.
+    void StopFollowing();
     // Opens the details window, modeless, on the current row's reminder.
     // Already open on another reminder, that one is closed first (as its
     // close box would): the window must never show one reminder while its
@@ -91,11 +106,28 @@ public:
 
     static inline const QString kSelectRowMessage =
         QStringLiteral("At least one row must be selected.");
+    static inline const QString kGoneMessage = QStringLiteral(
+        "A reminder you chose is no longer pending: it was dismissed, deleted or ended by a "
+        "reply meanwhile.  The list now shows the reminders that are; nothing was changed.");
+
+    // Whether the collection holds that very reminder.
+    static bool InCollection(const CReminderItems& reminders,
+                             const std::shared_ptr<CReminderItem>& reminder);
+    // Whether every one of the reminders is still in the collection. When
+    // one is not, says so (kGoneMessage), refills the grid and answers false.
+    bool StillPending(const std::vector<std::shared_ptr<CReminderItem>>& reminders);
 
 private:
     QString Source(const char* operation) const;
+    // Listens to the collection the add-in holds now (again, when it was
+    // replaced since).
+    void Follow();
+    std::vector<std::shared_ptr<CReminderItem>> SelectedReminders() const;
 
     QWidget& m_window;
     ReminderGrid& m_grid;
     GridWindowTraits m_traits;
+    const CReminderItems* m_followed = nullptr;
+    store::ChangeSignal::Connection m_following;
+    bool m_refreshPosted = false;
 };

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <algorithm>
 
 #include "windows/manage/ReminderSortProxy.h"
@@ -114,6 +115,35 @@ void ReminderGrid::SelectRows(const std::vector<int>& rows) {
                                           QItemSelectionModel::NoUpdate);
     selectionModel()->select(selection,
                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+ReminderGrid::View ReminderGrid::SaveView() const {
+    View view;
+    view.sortColumn = horizontalHeader()->sortIndicatorSection();
+    view.sortOrder = horizontalHeader()->sortIndicatorOrder();
+    if (view.sortColumn >= ReminderGridModel::kColumnCount)
+        view.sortColumn = -1;
+    for (int row : SelectedRowList()) view.selected.push_back(Reminder(row));
+    if (const int row = Row())
+        view.current = Reminder(row);
+    view.scrolled = verticalScrollBar()->value();
+    return view;
+}
+
+void ReminderGrid::RestoreView(const View& view) {
+    if (view.sortColumn >= 0)
+        sortByColumn(view.sortColumn, view.sortOrder);
+    std::vector<int> rows;
+    for (const auto& reminder : view.selected)
+        if (const int row = RowOf(reminder))
+            rows.push_back(row);
+    std::sort(rows.begin(), rows.end());
+    if (!rows.empty())
+        SelectRows(rows);
+    if (const int current = view.current ? RowOf(view.current) : 0)
+        selectionModel()->setCurrentIndex(m_proxy->index(current - 1, 1),
+                                          QItemSelectionModel::NoUpdate);
+    verticalScrollBar()->setValue(view.scrolled);
 }
 
 void ReminderGrid::keyPressEvent(QKeyEvent* event) {

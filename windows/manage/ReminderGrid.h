@@ -56,6 +56,20 @@ public:
     // Selects the rows (from 1) and nothing else; the first becomes current.
     void SelectRows(const std::vector<int>& rows);
 
+    // What the user made of the grid: the sort, the selected rows and the
+    // current one (by the reminders they show), and how far it is scrolled.
+    struct View {
+        int sortColumn = -1;
+        Qt::SortOrder sortOrder = Qt::AscendingOrder;
+        std::vector<std::shared_ptr<CReminderItem>> selected;
+        std::shared_ptr<CReminderItem> current;
+        int scrolled = 0;
+    };
+    View SaveView() const;
+    // Puts a view saved before a refill back: the same sort, and the rows of
+    // the reminders that are still shown selected and current.
+    void RestoreView(const View& view);
+
     // Width in twips (0: hidden) and data kind of a column.
     int ColWidth(int column) const { return ReminderGridModel::ColWidth(column); }
     int ColDataType(int column) const { return m_model->ColDataType(column); }

@@ -1,6 +1,7 @@
 #include "windows/manage/ReminderGridModel.h"
 
 #include "platform/Env.h"
+#include "platform/NamedControls.h"
 #include "platform/WindowsColour.h"
 
 namespace {
@@ -82,9 +83,11 @@ QVariant ReminderGridModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             return OneLine(text);
         case Qt::ToolTipRole:
+            // Subjects and notes are mail text: shown as written, never as
+            // markup.
             if (!IsMarked(index.row()))
-                return text;
-            return text.isEmpty() ? m_markNote : text + u'\n' + m_markNote;
+                return platform::PlainToolTip(text);
+            return platform::PlainToolTip(text.isEmpty() ? m_markNote : text + u'\n' + m_markNote);
         case Qt::BackgroundRole:
             if (!IsMarked(index.row()))
                 return QVariant();

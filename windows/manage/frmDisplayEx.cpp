@@ -64,8 +64,10 @@ void frmDisplayEx::Release(QPointer<frmDisplayEx>& details, QObject* opener) {
     if (!details)
         return;
     disconnect(details, nullptr, opener, nullptr);
-    if (details->IsLoaded())
+    if (details->IsLoaded()) {
+        details->KeepTypedNote();
         details->close();
+    }
     details->deleteLater();
     details = nullptr;
 }
@@ -122,6 +124,28 @@ void frmDisplayEx::BuildControls() {
 
 void frmDisplayEx::setMyReminderInstance(std::shared_ptr<CReminderItem> reminder) {
     m_reminder = std::move(reminder);
+}
+
+void frmDisplayEx::setStillPending(std::function<bool()> stillPending) {
+    m_stillPending = std::move(stillPending);
+}
+
+bool frmDisplayEx::StillPending() {
+    if (!m_stillPending || m_stillPending())
+        return true;
+    platform::MessageBox().Show(kGoneMessage, QStringLiteral("Chasewell"));
+    return false;
+}
+
+void frmDisplayEx::KeepTypedNote() {
+    if (!m_loaded || !m_reminder)
+        return;
+    const QString note = txtNote->toPlainText();
+    // Unedited, or the reminder is gone (a list closing has nobody to tell).
+    if (note == m_shownNote || (m_stillPending && !m_stillPending()))
+        return;
+    m_reminder->setNote(note);
+    m_shownNote = note;
 }
 
 void frmDisplayEx::setMyNextReminderTime(const QString& text) {
@@ -214,6 +238,8 @@ void frmDisplayEx::Form_Load() {
 void frmDisplayEx::Form_Unload() {
     // Cleared first: whatever ItemChanged's handlers do, this runs once.
     m_loaded = false;
+    // The next opener gives its own test, or none.
+    m_stillPending = nullptr;
     engine::Trapped(ReportSource::Fixed("Chasewell.frmDisplayEx.Form_Unload"), 1, [this] {
         if (m_changed)
             emit ItemChanged();
@@ -225,6 +251,8 @@ void frmDisplayEx::Form_Unload() {
 }
 
 void frmDisplayEx::cmdChangeColors_Click() {
+    if (!StillPending())
+        return;
     // Cancelling, or any failure, ends this silently with nothing changed.
     try {
         const auto chosen = platform::Colours().ShowColor();
@@ -238,6 +266,8 @@ void frmDisplayEx::cmdChangeColors_Click() {
 }
 
 void frmDisplayEx::cmdDate_Click() {
+    if (!StillPending())
+        return;
     engine::Trapped(ReportSource::Fixed("Chasewell.frmDisplayEx.cmdDate_Click"), 1, [this] {
         const QPointer<frmDisplayEx> self(this);
         const QPointer<frmChangeDate> dialog = new frmChangeDate(this);
@@ -256,6 +286,11 @@ void frmDisplayEx::cmdDate_Click() {
 }
 
 void frmDisplayEx::cmdOk_Click() {
+    // Gone meanwhile: nothing typed here could be kept, and the user hears so.
+    if (m_reminder && !StillPending()) {
+        close();
+        return;
+    }
     if (m_reminder) {
         if (m_dateShown)
             m_reminder->setReminderDate(lblNew->text());

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class CReminderItem;
@@ -51,8 +52,23 @@ public:
     // Closes the details window a list window opened (when it is open) and
     // lets it go, once its opener no longer listens to it. The list windows
     // do this as they unload: left open, the details window would go on
-    // editing a reminder after the add-in released the collection.
+    // editing a reminder after the add-in released the collection. What was
+    // typed in the note is kept first (KeepTypedNote): closing a list must
+    // never cost it.
     static void Release(QPointer<frmDisplayEx>& details, QObject* opener);
+    // Writes the note typed in the box into the reminder, as Exit does, when
+    // it was edited; the window stays open. A list window's Exit does this
+    // before it saves, so the note is saved with the rest.
+    void KeepTypedNote();
+    // Whether the reminder shown is still pending: a list window gives the
+    // window this test; Exit, Change Date Or Time... and Change Colors... on
+    // a reminder that is gone then say so and change nothing. Without one
+    // (a new reminder's template), every reminder counts as pending.
+    void setStillPending(std::function<bool()> stillPending);
+
+    static inline const QString kGoneMessage = QStringLiteral(
+        "This reminder is no longer pending: it was dismissed, deleted or ended by a reply "
+        "meanwhile.  Nothing was changed.");
 
     // The place the window opens at when no position is remembered: centred
     // on the primary screen.
@@ -92,7 +108,11 @@ private:
     void lblNew_Change();
     void txtNote_Change();
 
+    // False (after saying so) when the reminder shown is gone.
+    bool StillPending();
+
     std::shared_ptr<CReminderItem> m_reminder;
+    std::function<bool()> m_stillPending;
     QString m_nextReminderTime;
     bool m_loaded = false;
     bool m_changed = false;

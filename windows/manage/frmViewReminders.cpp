@@ -129,6 +129,7 @@ void frmViewReminders::Form_Unload() {
     engine::Trapped(ReportSource::Fixed("Chasewell.Form_Unload"), 1,
                     [] { Globals::WriteTrace("frmViewReminders.Form_Unload", "Unload called"); });
     frmDisplayEx::Release(m_details, this);
+    m_rows->StopFollowing();
     m_engine.reset();
 }
 
@@ -149,6 +150,9 @@ void frmViewReminders::cmdView_Click() {
 }
 
 void frmViewReminders::cmdOk_Click() {
+    // The note being typed in the details window is saved with the rest.
+    if (m_details)
+        m_details->KeepTypedNote();
     m_rows->SaveAndClose(QStringLiteral("Chasewell.frmViewReminders.cmdOK"));
 }
 
