@@ -85,4 +85,18 @@ DataFileLocale::Choice DataFileLocale::For(const QString& folder, const QLocale&
     return choice;
 }
 
+QString UseDataFileDates(const QString& folder, bool record, LocaleDates* user,
+                         std::optional<LocaleDates>& fileDates, Env& env) {
+    const auto choice = DataFileLocale::For(folder, user->locale(), record);
+    const QString name = DataFileLocale::RecordName(choice.locale);
+    if (name == DataFileLocale::RecordName(user->locale())) {
+        env.dates = user;
+        return choice.problem;
+    }
+    if (!fileDates || DataFileLocale::RecordName(fileDates->locale()) != name)
+        fileDates.emplace(choice.locale);
+    env.dates = &*fileDates;
+    return choice.problem;
+}
+
 }  // namespace platform

@@ -2,6 +2,9 @@
 
 #include <QLocale>
 #include <QString>
+#include <optional>
+
+#include "platform/LocaleDates.h"
 
 namespace platform {
 
@@ -48,5 +51,15 @@ public:
     static QString RecordName(const QLocale& locale);
     static QLocale FromRecordName(const QString& name);
 };
+
+struct Env;
+
+// Makes the date forms of the data folder's reminder file (DataFileLocale)
+// those of the whole add-in for the run: env.dates becomes user when they
+// are the user's own, else the forms kept in fileDates (made, or remade when
+// they are another language's). record: the caller holds the folder. Returns
+// what went wrong with the record, in a sentence; empty when nothing did.
+QString UseDataFileDates(const QString& folder, bool record, LocaleDates* user,
+                         std::optional<LocaleDates>& fileDates, Env& env);
 
 }  // namespace platform

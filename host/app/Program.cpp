@@ -100,24 +100,14 @@ int FolderInUse(const DataFolderLock& refusal, bool windowRun, QTextStream& err)
     return 1;
 }
 
-// The date forms of the data folder's reminder file (DataFileLocale) become
-// those of the whole add-in for the run, when they are not the user's own
-// (user). record: the caller holds the folder. A problem is said on err.
+// The date forms of the data folder's reminder file become those of the whole
+// add-in for the run (platform::UseDataFileDates); a problem is said on err.
 void UseDataFileDates(const QString& folder, bool record, platform::LocaleDates* user,
                       std::optional<platform::LocaleDates>& fileDates, platform::Env& env,
                       QTextStream& err) {
-    using platform::DataFileLocale;
-    const auto choice = DataFileLocale::For(folder, user->locale(), record);
-    if (!choice.problem.isEmpty())
-        err << choice.problem << '\n';
-    const QString name = DataFileLocale::RecordName(choice.locale);
-    if (name == DataFileLocale::RecordName(user->locale())) {
-        env.dates = user;
-        return;
-    }
-    if (!fileDates || DataFileLocale::RecordName(fileDates->locale()) != name)
-        fileDates.emplace(choice.locale);
-    env.dates = &*fileDates;
+    if (const QString problem = platform::UseDataFileDates(folder, record, user, fileDates, env);
+        !problem.isEmpty())
+        err << problem << '\n';
 }
 
 // The simulated clock starts at the real time, to the minute, so a script's

@@ -5,10 +5,12 @@
 #include <cstdio>
 
 #include "host/common/SettingsDialog.h"
+#include "host/engine/DataFolderLock.h"
 #include "host/engine/ModuleLoader.h"
 #include "host/engine/Registration.h"
 #include "host/thunderbird/TbMailItem.h"
 #include "host/thunderbird/TbSafeMailItem.h"
+#include "platform/DataFileLocale.h"
 #include "platform/RuntimeError.h"
 
 #ifndef CHASEWELL_VERSION
@@ -24,6 +26,9 @@ constexpr qint32 kViewRemindersButton = 1;
 constexpr qint32 kSendWithReminderButton = 2;
 constexpr qint32 kSendWithReminderMenuItem = 3;
 constexpr qint32 kAddRemindersButton = 4;
+
+// How the host names itself to a program refused the data folder.
+const QString kLockHolder = QStringLiteral("Chasewell in Thunderbird");
 
 platform::Env WithWindows(platform::WindowEffects& windows) {
     platform::Env env = platform::Env::Current();
@@ -41,6 +46,7 @@ ThunderbirdHost::ThunderbirdHost(ExtensionLink& link, const Protocol& protocol, 
       m_windows(platform::Windows()),
       m_env(WithWindows(m_windows)),
       m_envScope(m_env),
+      m_userDates(m_env.dates),
       m_application(std::make_shared<TbApplication>(m_context)) {
     m_windows.onSendShortcut = [this] { return SendShortcut(); };
     m_link.onLog = [this](const QString& line) { Trace(line); };
@@ -135,8 +141,31 @@ bool ThunderbirdHost::StartAddin(const QJsonObject& hello, QString& problem, QSt
                   .arg(m_paths.dataFolder);
         return false;
     }
+    // The program and the host keep the same reminders: only one of them
+    // may hold them at a time. The one refused touches nothing there, its
+    // log included.
+    auto lock = std::make_unique<DataFolderLock>(m_paths.dataFolder, kLockHolder);
+    if (!lock->Held()) {
+        const bool inUse = lock->state() == DataFolderLock::State::InUse;
+        problem = inUse ? QStringLiteral("dataFolderInUse") : QStringLiteral("start");
+        why = lock->Refusal() +
+              (inUse ? QStringLiteral(" Close it, and Chasewell starts in Thunderbird by itself "
+                                      "within a few minutes.")
+                     : QStringLiteral(" Make sure you may write there, then restart "
+                                      "Thunderbird."));
+        return false;
+    }
+    m_lock = std::move(lock);
     m_global = std::make_shared<HxGlobal>(m_log, m_paths.dataFolder);
     m_log.SetFile(m_global->LogFilePath());
+    // The data file's dates are read and written in the language it was
+    // first written in, whatever language Thunderbird started the host in.
+    if (const QString datesProblem =
+            platform::UseDataFileDates(m_paths.dataFolder, true, m_userDates, m_fileDates, m_env);
+        !datesProblem.isEmpty()) {
+        Trace(datesProblem);
+        Notice(datesProblem);
+    }
     auto& registry = platform::Objects();
     RegisterEngineClasses(registry, m_global, m_log);
     RegisterTbMailHelperClasses(registry);
@@ -352,6 +381,8 @@ void ThunderbirdHost::Stop() {
         m_engine->Shutdown();
     m_inspectors.clear();
     m_log.Flush();
+    // The folder is free for the program once the reminders are saved.
+    m_lock.reset();
 }
 
 }  // namespace host::thunderbird

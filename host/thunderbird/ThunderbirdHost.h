@@ -17,8 +17,9 @@
 #include "platform/Env.h"
 
 namespace host {
+class DataFolderLock;
 class SettingsDialog;
-}
+}  // namespace host
 
 namespace host::thunderbird {
 
@@ -100,6 +101,10 @@ private:
     TbWindowEffects m_windows;
     platform::Env m_env;
     platform::ScopedEnv m_envScope;
+    // The user's date forms, and those of the data file when they differ.
+    platform::LocaleDates* m_userDates;
+    std::optional<platform::LocaleDates> m_fileDates;
+    std::unique_ptr<DataFolderLock> m_lock;
     std::shared_ptr<HxGlobal> m_global;
     std::shared_ptr<TbApplication> m_application;
     std::shared_ptr<HxEngine> m_engine;

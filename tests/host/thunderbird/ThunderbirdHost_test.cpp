@@ -6,6 +6,7 @@
 #include <QItemSelectionModel>
 #include <QTest>
 
+#include "host/engine/DataFolderLock.h"
 #include "tests/host/thunderbird/HostFixture.h"
 #include "tests/windows/ModalPlayer.h"
 
@@ -55,6 +56,70 @@ TEST_F(ThunderbirdHostTest, AnExtensionOfAnotherProtocolVersionIsToldPlainlyAndN
     Event("newMail", {{"message", MessageJson("r@x", Inbox(), "RE: Budget", "pat@example.com",
                                               {"me@example.org"})}});
     EXPECT_TRUE(HostLines().contains("Ignored a newMail message: the add-in is not running."));
+}
+
+TEST_F(ThunderbirdHostTest, ADataFolderHeldByTheProgramIsToldAndLeftAlone) {
+    WriteDataFile("EmailAddress: pat@example.com|Subject: Budget|Note: \r\n");
+    const QByteArray before = DataFile();
+    {
+        host::DataFolderLock program(folder.Path(), "the Chasewell program");
+        ASSERT_TRUE(program.Held());
+        const QJsonObject reply = Hello();
+        EXPECT_FALSE(reply.value("ok").toBool());
+        EXPECT_EQ(reply.value("problem").toString(), "dataFolderInUse");
+        EXPECT_EQ(reply.value("error").toString(),
+                  QStringLiteral("The data folder %1 is in use by the Chasewell program (process "
+                                 "%2). Close it, and Chasewell starts in Thunderbird by itself "
+                                 "within a few minutes.")
+                      .arg(folder.Path().chopped(1))
+                      .arg(QCoreApplication::applicationPid()));
+        EXPECT_FALSE(host.Started());
+    }
+    // Nothing of the folder was touched: no log, the data file as it was.
+    EXPECT_FALSE(QFile::exists(folder.File("Chasewell.log")));
+    EXPECT_EQ(DataFile(), before);
+    // Once the program has gone, the next hello (the extension tries again)
+    // starts the add-in, and the program is refused while the host holds it.
+    EXPECT_TRUE(Hello().value("ok").toBool());
+    host::DataFolderLock program(folder.Path(), "the Chasewell program");
+    EXPECT_EQ(program.Refusal(),
+              QStringLiteral("The data folder %1 is in use by Chasewell in Thunderbird (process "
+                             "%2).")
+                  .arg(folder.Path().chopped(1))
+                  .arg(QCoreApplication::applicationPid()));
+    host.Stop();
+    EXPECT_TRUE(host::DataFolderLock(folder.Path(), "the Chasewell program").Held());
+}
+
+TEST_F(ThunderbirdHostTest, TheDataFileKeepsTheDateFormsItWasWrittenInWhateverLanguageTheHostRuns) {
+    // Written by a German start; this host runs in United States English.
+    QFile record(folder.File("ChasewellDataLocale.txt"));
+    ASSERT_TRUE(record.open(QIODevice::WriteOnly));
+    record.write("# dates\nde_Latn_DE\n");
+    record.close();
+    WriteDataFile(
+        "EmailAddress: pat@example.com|EntryId: old@example.org|StoreId: "
+        "account1/Sent|SentDate: 01.03.2024 09:00:00|ReminderDate: 08.03.2024 "
+        "08:00:00|Color: 0|Subject: Plans|Note: \r\n");
+    Hello();
+    EXPECT_EQ(ErrorMessages(), QStringList());
+    // The alarm is armed for 8 March, not 3 August.
+    const auto armed = host.Log().TraceMessages("RemindTimer.SetNextTimer");
+    ASSERT_FALSE(armed.empty());
+    EXPECT_EQ(armed.back(), "Setting next alarm for '08.03.2024 08:00 AM'");
+    Event("composeOpen",
+          {{"tabId", 3}, {"details", ComposeDetailsJson({"kim@example.com"}, "Dates")}});
+    tb.Answer("sendCompose", [this](const QJsonObject&) {
+        tb.ReplyTo(tb.Request(
+            "itemSend",
+            {{"tabId", 3}, {"details", ComposeDetailsJson({"kim@example.com"}, "Dates")}}));
+        return std::optional<QJsonObject>(QJsonObject());
+    });
+    Event("command", {{"command", "sendWithReminder"}, {"tabId", 3}});
+    EXPECT_TRUE(
+        DataFile().contains("EmailAddress: kim@example.com|EntryId: |StoreId: |SentDate: "
+                            "07.03.2024 09:00:00|ReminderDate: 14.03.2024 08:00 AM|"))
+        << DataFile().toStdString();
 }
 
 class MissingAddinTest : public HostTest {
