@@ -74,7 +74,7 @@ ThunderbirdHost::ThunderbirdHost(ExtensionLink& link, const Protocol& protocol, 
     m_link.OnEvent(QStringLiteral("newMail"), [this](const QJsonObject& m) { NewMail(m); });
     // Reports of the add-in reach the user in Thunderbird: the host has no
     // window of its own where they would show.
-    m_log.onError = [this](const ErrorReportRecord& report) { Notice(report.message); };
+    m_log.onError = [this](const ErrorReportRecord& report) { ReportInThunderbird(report); };
 }
 
 ThunderbirdHost::~ThunderbirdHost() {
@@ -87,6 +87,26 @@ ThunderbirdHost::~ThunderbirdHost() {
 void ThunderbirdHost::Trace(const QString& line) {
     m_log.AddTrace({QStringLiteral("Chasewell"), QStringLiteral("ThunderbirdHost"), line, 0});
     std::fprintf(stderr, "Chasewell: %s\n", line.toLocal8Bit().constData());
+}
+
+void ThunderbirdHost::ReportInThunderbird(const ErrorReportRecord& report) {
+    // A data file with many bad lines reports each: the user gets one
+    // notice for what came together, not a stack of them.
+    if (m_reportsToTell++ == 0) {
+        m_firstReport = report.message;
+        QMetaObject::invokeMethod(
+            &m_queue,
+            [this] {
+                const int more = std::exchange(m_reportsToTell, 0) - 1;
+                Notice(more == 0 ? m_firstReport
+                                 : QStringLiteral("%1\n\n(%2 more problems: the log %3 lists "
+                                                  "them.)")
+                                       .arg(m_firstReport)
+                                       .arg(more)
+                                       .arg(m_log.File()));
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void ThunderbirdHost::Notice(const QString& text) {

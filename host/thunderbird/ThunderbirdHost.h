@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QJsonObject>
+#include <QObject>
 #include <QPointer>
 #include <QString>
 #include <functional>
@@ -90,6 +91,9 @@ private:
     void Trace(const QString& line);
     // Tells the user in Thunderbird.
     void Notice(const QString& text);
+    // An error report of the add-in, told in Thunderbird with those that
+    // come with it.
+    void ReportInThunderbird(const ErrorReportRecord& report);
     // An event that needs the add-in while it is not running.
     bool Running(const QString& kind);
 
@@ -116,6 +120,11 @@ private:
     std::optional<qint64> m_sending;
     bool m_sendStarted = false;
     bool m_stopped = false;
+    // Error reports gathered for one notice, and calls queued to run after
+    // the event loop's current work (dropped with the host).
+    int m_reportsToTell = 0;
+    QString m_firstReport;
+    QObject m_queue;
 };
 
 }  // namespace host::thunderbird

@@ -6,6 +6,7 @@
 #include <QItemSelectionModel>
 #include <QTest>
 
+#include "host/common/SettingsDialog.h"
 #include "host/engine/DataFolderLock.h"
 #include "tests/host/thunderbird/HostFixture.h"
 #include "tests/windows/ModalPlayer.h"
@@ -446,12 +447,40 @@ TEST_F(ThunderbirdHostTest, TheEndOfInputSavesTheRemindersAndClosesTheWindows) {
         EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
 }
 
-TEST_F(ThunderbirdHostTest, ErrorReportsOfTheAddinAreShownInThunderbird) {
+TEST_F(ThunderbirdHostTest, ErrorReportsOfTheAddinAreShownInThunderbirdOneNoticeAtATime) {
     WriteDataFile("EmailAddress: pat@example.com|Color: blue\r\n");
     Hello();
-    const auto notices = tb.ReceivedOf("notice");
-    ASSERT_FALSE(notices.empty());
+    tb.PumpUntil([&] { return !tb.ReceivedOf("notice").empty(); });
+    auto notices = tb.ReceivedOf("notice");
+    ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices.front().value("text").toString(), ErrorMessages().front());
+
+    // Many at once (a data file with many bad lines): one notice.
+    for (int i = 0; i < 3; ++i)
+        host.Log().AddError({QStringLiteral("Problem %1").arg(i), 1, "Chasewell.Test"});
+    tb.PumpUntil([&] { return tb.ReceivedOf("notice").size() > 1; });
+    notices = tb.ReceivedOf("notice");
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(
+        notices.back().value("text").toString(),
+        "Problem 0\n\n(2 more problems: the log " + folder.File("Chasewell.log") + " lists them.)");
+}
+
+TEST_F(ThunderbirdHostTest, TheSettingsCommandOpensTheSettingsDialogWithTheOptionsPage) {
+    Event("command", {{"command", "settings"}});
+    EXPECT_EQ(host.Settings(), nullptr);
+    ASSERT_EQ(tb.ReceivedOf("notice").size(), 1u);
+    EXPECT_EQ(tb.ReceivedOf("notice").front().value("text").toString(),
+              "Chasewell's settings open once Chasewell runs in Thunderbird.");
+    Hello();
+    Event("command", {{"command", "settings"}});
+    ASSERT_NE(host.Settings(), nullptr);
+    EXPECT_TRUE(host.Settings()->isVisible());
+    EXPECT_NE(host.Settings()->Page(), nullptr);
+    // Asked again: the same dialog, brought to the front.
+    auto* first = host.Settings();
+    Event("command", {{"command", "settings"}});
+    EXPECT_EQ(host.Settings(), first);
 }
 
 }  // namespace
