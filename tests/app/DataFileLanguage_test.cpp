@@ -14,11 +14,6 @@ namespace {
 using app_testing::RealProgram;
 using testing_support::TempFolder;
 
-QByteArray Bytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-}
-
 class DataFileLanguageTest : public ::testing::Test {
 protected:
     QString Data() const { return home.File("data-folder/"); }
@@ -31,8 +26,10 @@ protected:
         const auto result = program.Run({"--data-folder", Data(), "--script", path});
         EXPECT_EQ(result.exitCode, 0) << lang << ":\n" << result.err.toStdString();
     }
-    QByteArray DataFile() const { return Bytes(Data() + "ChasewellData.txt"); }
-    QByteArray Record() const { return Bytes(Data() + platform::DataFileLocale::kFileName); }
+    QByteArray DataFile() const { return RealProgram::Bytes(Data() + "ChasewellData.txt"); }
+    QByteArray Record() const {
+        return RealProgram::Bytes(Data() + platform::DataFileLocale::kFileName);
+    }
 
     // A message sent with a reminder on 5 December 2030, due three days
     // later at 8:00.

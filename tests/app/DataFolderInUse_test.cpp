@@ -15,11 +15,6 @@ namespace {
 using app_testing::RealProgram;
 using testing_support::TempFolder;
 
-QByteArray Bytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-}
-
 class DataFolderInUseTest : public ::testing::Test {
 protected:
     QString Data() const { return home.File("data-folder/"); }
@@ -65,7 +60,7 @@ TEST_F(DataFolderInUseTest, ASecondStartIsRefusedAndTheFirstKeepsEverything) {
     RealProgram first(home);
     first.Start({"--data-folder", Data(), "--script", Script("first.script", kHolding)});
     ASSERT_TRUE(first.WaitForOutput("holding")) << first.Finish().err.toStdString();
-    const QByteArray before = Bytes(DataFile());
+    const QByteArray before = RealProgram::Bytes(DataFile());
     ASSERT_TRUE(before.contains("Subject: Budget"));
 
     // A second program that would add a reminder of its own is refused
@@ -83,20 +78,20 @@ TEST_F(DataFolderInUseTest, ASecondStartIsRefusedAndTheFirstKeepsEverything) {
     const auto print = printing.Run({"--data-folder", Data(), "--print"});
     EXPECT_EQ(print.exitCode, 1);
     EXPECT_EQ(print.ErrLines(), QStringList{Refusal(first.ProcessId()) + kAdvice});
-    EXPECT_EQ(Bytes(DataFile()), before) << "the refused programs wrote nothing";
+    EXPECT_EQ(RealProgram::Bytes(DataFile()), before) << "the refused programs wrote nothing";
 
     // An export only reads: it runs beside the program.
     RealProgram exporting(home);
     const auto exported =
         exporting.Run({"--data-folder", Data(), "--export-ics", home.File("reminders.ics")});
     EXPECT_EQ(exported.exitCode, 0) << exported.err.toStdString();
-    EXPECT_TRUE(Bytes(home.File("reminders.ics")).contains("Budget"));
+    EXPECT_TRUE(RealProgram::Bytes(home.File("reminders.ics")).contains("Budget"));
 
     // The first goes on, and its data file holds all it made.
     first.Input("go on");
     const auto ended = first.Finish();
     EXPECT_EQ(ended.exitCode, 0) << ended.err.toStdString();
-    const QByteArray after = Bytes(DataFile());
+    const QByteArray after = RealProgram::Bytes(DataFile());
     EXPECT_TRUE(after.contains("Subject: Budget"));
     EXPECT_TRUE(after.contains("Subject: Plans"));
     EXPECT_FALSE(after.contains("Intruder"));
@@ -115,8 +110,8 @@ TEST_F(DataFolderInUseTest, AProgramKilledWhileHoldingTheFolderNeverKeepsTheNext
     const qint64 pid = killed.ProcessId();
     killed.Kill();
     // Its name is still in the lock file; the lock itself went with it.
-    EXPECT_TRUE(
-        Bytes(Data() + host::DataFolderLock::kFileName).startsWith(QByteArray::number(pid) + '\n'));
+    EXPECT_TRUE(RealProgram::Bytes(Data() + host::DataFolderLock::kFileName)
+                    .startsWith(QByteArray::number(pid) + '\n'));
 
     RealProgram next(home);
     const auto started = next.Run({"--data-folder", Data(), "--script",

@@ -111,6 +111,12 @@ public:
     }
     qint64 ProcessId() const { return m_process.processId(); }
 
+    // A file's bytes as the program left them; "<none>" when there is none.
+    static QByteArray Bytes(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+    }
+
     static void WriteScript(const QString& path, const QByteArray& lines) {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
