@@ -7,9 +7,16 @@ chasewell_packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev
 # of the installed desktop entry and AppStream metadata; a sendmail client
 # and a local SMTP server for the delivery tests; Node.js for the Thunderbird
 # extension's tests; and Thunderbird itself with an IMAP server (dovecot's,
-# served through socat) for the end-to-end rounds in Thunderbird.
+# served through socat) for the end-to-end rounds in Thunderbird, and a real X
+# server with a user's keyboard and mouse (Xvfb, xdotool) where the round with
+# the real host finds the host's windows and presses their keys.
 chasewell_test_packages=(clang libclang-rt-14-dev python3-icalendar desktop-file-utils appstream
-    msmtp python3-aiosmtpd nodejs thunderbird dovecot-imapd socat)
+    msmtp python3-aiosmtpd nodejs thunderbird dovecot-imapd socat xvfb xdotool)
+# The pictures of Chasewell in Thunderbird (scripts/thunderbird-screenshots.sh):
+# the round's packages, a window manager for the windows' frames and order,
+# and imagemagick to grab the screen.
+chasewell_screenshot_packages=(thunderbird dovecot-imapd socat python3-aiosmtpd xvfb xdotool openbox
+    imagemagick)
 
 # chasewell_ensure_packages [PACKAGE...]: the build's packages and the ones named.
 chasewell_ensure_packages() {
