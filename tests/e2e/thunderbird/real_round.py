@@ -18,7 +18,8 @@ Chasewell host with the real add-in, whose windows show on a real X server
   (e) Thunderbird quits (the host exits 0 within about a second, the data file
       stays byte for byte) and starts again: the host loads every reminder and
       View Original opens each original;
-  (f) a reminder due at once (Days 0, UseNow 1) brings up its alarm window.
+  (f) a reminder due at once (Days 0, UseNow 1) brings up its alarm window,
+      whose Dismiss deletes it.
 
     real_round.py XPI HOST WORK_FOLDER
 
@@ -374,8 +375,18 @@ def round_(h, x):
         h.clock.wait_for(lambda: len(files.traces("frmRemind.Form_Load")) > loads, 10,
                          "the log has frmRemind.Form_Load")
 
+    with h.step("(f) Dismiss (Alt+D) in the alarm window deletes the reminder"):
+        wait_reminders("the reminder of Lunch names its sent copy", lambda rows: reminders_of(lunch))
+        x.press_until(alarm, "alt+d", lambda: not x.windows(r"Chasewell Alarm.*"), 20,
+                      "the alarm window takes Alt+D and closes")
+        wait_reminders("the reminder of Lunch is deleted", lambda rows: not reminders_of(lunch))
+        check(files.reminders() == expected, f"the data file: {files.reminders()}")
+        check("A reminder was dismissed and deleted.  Email: ana@example.com"
+              in files.traces("frmRemind.cmdDismiss_Click"), "the log does not say the reminder was dismissed")
+
+    pending_reminders_window()
     h.stop_thunderbird()
-    with h.step("Thunderbird quit with the alarm window open: the host exited 0 at once"):
+    with h.step("Thunderbird quit with a window of the host open: the host exited 0 at once"):
         host_exited("the last quit")
         x.clock.wait_for(lambda: not x.windows(".+"), 10, "the host's windows are gone")
 

@@ -105,6 +105,20 @@ class XServer:
         log(f"keys {' '.join(keys)} in {self.title(window)!r}")
         self._xdotool("key", "--clearmodifiers", "--delay", "50", *keys)
 
+    def press_until(self, window, keys, done, timeout, what):
+        """Presses keys in the window until done() holds, as a user presses
+        again when a key was not taken: an alarm window takes no keys for a
+        moment after it comes up."""
+        def pressed():
+            if done():
+                return True
+            try:
+                self.keys(window, keys)
+            except Failure:
+                pass  # the window closed as the keys were pressed
+            return done()
+        self.clock.wait_for(pressed, timeout, what)
+
     def click(self, window, x, y):
         """A left click at (x, y) within the window."""
         self.focus(window)
