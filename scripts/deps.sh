@@ -8,9 +8,16 @@ chasewell_packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev libgmock-dev
 # and a local SMTP server for the delivery tests; the languages' data the
 # tests start the program in (chasewell_ensure_locales); Node.js for the
 # Thunderbird extension's tests; and Thunderbird itself with an IMAP server
-# (dovecot's, served through socat) for the end-to-end rounds in Thunderbird.
+# (dovecot's, served through socat) for the end-to-end rounds in Thunderbird,
+# and a real X server with a user's keyboard and mouse (Xvfb, xdotool) where
+# the round with the real host finds the host's windows and presses their keys.
 chasewell_test_packages=(clang libclang-rt-14-dev python3-icalendar desktop-file-utils appstream
-    msmtp python3-aiosmtpd locales nodejs thunderbird dovecot-imapd socat)
+    msmtp python3-aiosmtpd locales nodejs thunderbird dovecot-imapd socat xvfb xdotool)
+# The pictures of Chasewell in Thunderbird (scripts/thunderbird-screenshots.sh):
+# the round's packages, a window manager for the windows' frames and order,
+# and imagemagick to grab the screen.
+chasewell_screenshot_packages=(thunderbird dovecot-imapd socat python3-aiosmtpd xvfb xdotool openbox
+    imagemagick)
 
 # The languages the tests start the program in, to see that its data file
 # keeps every date across a change of language: generated from the locales

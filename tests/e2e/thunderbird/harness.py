@@ -54,10 +54,11 @@ def missing_tools(thunderbird=THUNDERBIRD):
     return missing
 
 
-def skip_or_fail_when_missing(thunderbird=THUNDERBIRD):
+def skip_or_fail_when_missing(thunderbird=THUNDERBIRD, extra=()):
     """Ends the process when the machine cannot run a round: a failure under
-    CI=true (CI must never skip it), a skip for ctest otherwise."""
-    missing = missing_tools(thunderbird)
+    CI=true (CI must never skip it), a skip for ctest otherwise. extra: what
+    else a round found missing, in words."""
+    missing = missing_tools(thunderbird) + list(extra)
     if not missing:
         return
     print("Missing for the Thunderbird round: " + ", ".join(missing), flush=True)
@@ -147,14 +148,20 @@ def test_variant(xpi, target):
 
 class Harness:
     """work: an empty folder for this round; xpi: the built chasewell.xpi;
-    host: None for the stub host, else the path of the real host program."""
+    host: None for the stub host, else the path of the real host program;
+    prepare(harness): called once everything is made and before Thunderbird
+    first starts (settings a round wants from the start); headless=False
+    shows Thunderbird on the display that host_env names (pictures of it)."""
 
-    def __init__(self, work, xpi, host=None, thunderbird=THUNDERBIRD, host_env=None):
+    def __init__(self, work, xpi, host=None, thunderbird=THUNDERBIRD, host_env=None, prepare=None,
+                 headless=True):
         self.work = Path(work).resolve()
         self.xpi = Path(xpi).resolve()
         self.host_path = host
         self.thunderbird_program = thunderbird
         self.host_env = host_env or {}
+        self.prepare = prepare
+        self.headless = headless
         self.clock = Clock()
         self.timings = []
         self.thunderbird = None
@@ -234,10 +241,11 @@ class Harness:
             "XDG_DATA_HOME": str(self.home / ".local" / "share"),
             "XDG_CACHE_HOME": str(self.home / ".cache"),
             "XDG_RUNTIME_DIR": str(self.home / "runtime"),
-            "MOZ_HEADLESS": "1",
             "QT_QPA_PLATFORM": "offscreen",
             "LANG": "C.UTF-8",
         })
+        if self.headless:
+            env["MOZ_HEADLESS"] = "1"
         env.update(self.host_env)
         return env
 
@@ -249,7 +257,8 @@ class Harness:
         self.thunderbird_log = open(self.work / f"thunderbird-{self.starts}.log", "wb")
         with self.step(f"start Thunderbird ({self.starts}) until the host is connected"):
             self.thunderbird = subprocess.Popen(
-                [self.thunderbird_program, "--headless", "--no-remote", "--profile", str(self.profile)],
+                [self.thunderbird_program, *(["--headless"] if self.headless else []), "--no-remote",
+                 "--profile", str(self.profile)],
                 env=self.environment(), stdout=self.thunderbird_log, stderr=subprocess.STDOUT,
                 start_new_session=True)
             peers = self.driver.channel.peers
@@ -311,6 +320,8 @@ class Harness:
     def __enter__(self):
         try:
             self.setup()
+            if self.prepare:
+                self.prepare(self)
             self.start_thunderbird()
         except BaseException:
             try:

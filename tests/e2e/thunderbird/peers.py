@@ -214,15 +214,28 @@ class Tap:
 
     def __init__(self, folder, clock):
         self.clock = clock
-        self.received = []  # (connection number, "toHost" | "toExtension" | "hostExited", message)
+        # (connection number, way, message, time.monotonic() when it came);
+        # way: "toHost", "toExtension", "portClosed" (Thunderbird closed the
+        # port: the message is {}) or "hostExited" (the message is the exit
+        # code).
+        self.received = []
         self.channel = Channel(folder / "tap.sock", clock, self._message)
 
     def _message(self, peer, message):
         for way, body in message.items():
-            self.received.append((peer.number, way, body))
+            self.received.append((peer.number, way, body, time.monotonic()))
 
     def messages(self, way, kind=None):
-        return [b for _, w, b in self.received if w == way and (kind is None or b.get("kind") == kind)]
+        return [b for _, w, b, _ in self.received if w == way and (kind is None or b.get("kind") == kind)]
+
+    def ends(self, connection):
+        """When Thunderbird closed the port of that connection and when and
+        how its host exited: (closed at, exited at, exit code), None for what
+        has not happened."""
+        closed = next((t for n, w, _, t in self.received if n == connection and w == "portClosed"), None)
+        exited = next(((t, b) for n, w, b, t in self.received if n == connection and w == "hostExited"),
+                      (None, None))
+        return closed, exited[0], exited[1]
 
     def connected(self):
         return self.channel.current()

@@ -5,7 +5,9 @@ output) to the harness over a Unix socket (one JSON object a line), both ways.
     relay.py SOCKET             the harness answers (the test driver, the stub host)
     relay.py SOCKET PROGRAM     PROGRAM (the real host) answers; the harness
                                 gets a copy of every message, each way, as
-                                {"toHost": ...} or {"toExtension": ...}
+                                {"toHost": ...} or {"toExtension": ...}, then
+                                {"portClosed": {}} when Thunderbird closed the
+                                port and {"hostExited": CODE}
 
 It ends when Thunderbird closes its standard input (after PROGRAM ended, so
 the host can save) or when the harness closes the socket.
@@ -84,6 +86,7 @@ def main():
             write_frame(host.stdin, body, host_lock)
         except OSError:
             break
+    tell_harness({"portClosed": {}})
     try:
         host.stdin.close()
     except OSError:
