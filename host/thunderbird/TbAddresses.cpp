@@ -41,8 +41,40 @@ QStringList SplitMailboxes(const QString& list) {
     return mailboxes;
 }
 
+namespace {
+
+// One plain address: a local part and a domain, nothing a header line could
+// read as more (no blanks, brackets, quotes, commas or semicolons).
+bool IsPlainAddress(const QString& address) {
+    static const QString kNever = QStringLiteral("<>()[],;:\\\"");
+    if (address.isEmpty() || !address.contains(u'@'))
+        return false;
+    for (const QChar c : address)
+        if (c.isSpace() || kNever.contains(c))
+            return false;
+    return true;
+}
+
+// The text without its comments ("(Pat) pat@example.com").
+QString WithoutComments(const QString& text) {
+    QString kept;
+    int depth = 0;
+    for (const QChar c : text) {
+        if (c == u'(')
+            ++depth;
+        else if (c == u')' && depth > 0)
+            --depth;
+        else if (depth == 0)
+            kept += c;
+    }
+    return kept;
+}
+
+}  // namespace
+
 QString AddressOf(const QString& mailbox) {
-    // The last angle-bracketed part outside quotes is the address.
+    // The last angle-bracketed part outside quotes is the address; an
+    // opening bracket never closed still begins it.
     bool quoted = false;
     qsizetype open = -1;
     qsizetype close = -1;
@@ -55,17 +87,17 @@ QString AddressOf(const QString& mailbox) {
         } else if (!quoted && c == u'<') {
             open = i;
             close = -1;
-        } else if (!quoted && c == u'>' && open >= 0) {
+        } else if (!quoted && c == u'>' && open >= 0 && close < 0) {
             close = i;
         }
     }
-    if (open >= 0 && close > open)
-        return mailbox.mid(open + 1, close - open - 1).trimmed();
-    const QString whole = mailbox.trimmed();
-    // A group ("Team: a@x, b@y;") or a display name alone is no address.
-    if (whole.endsWith(u';') || !whole.contains(u'@'))
-        return QString();
-    return whole;
+    const QString candidate =
+        open >= 0
+            ? mailbox.mid(open + 1, (close > open ? close : mailbox.size()) - open - 1).trimmed()
+            : WithoutComments(mailbox).trimmed();
+    // Anything else (a group "Team:;", a name alone, a broken mailbox) has
+    // no address to remind; the add-in says so when it meets one.
+    return IsPlainAddress(candidate) ? candidate : QString();
 }
 
 }  // namespace host::thunderbird

@@ -16,8 +16,9 @@ namespace host::thunderbird {
 QStringList SplitMailboxes(const QString& list);
 
 // The address of one mailbox: what stands in its angle brackets, or the
-// whole text when it has none, trimmed. Empty for a mailbox without one (a
-// group name such as "Team:;").
+// whole text (without comments) when it has none, trimmed; empty unless that
+// is one plain address (a group name such as "Team:;", a name alone or a
+// broken mailbox has none).
 QString AddressOf(const QString& mailbox);
 
 }  // namespace host::thunderbird
