@@ -13,4 +13,4 @@ QT_QPA_PLATFORM=offscreen ctest --preset default
 cmake --preset asan
 cmake --build --preset asan
 QT_QPA_PLATFORM=offscreen ctest --preset asan
-bash scripts/fuzz.sh "${CHASEWELL_FUZZ_SECONDS:-45}"
+bash scripts/fuzz.sh "${CHASEWELL_FUZZ_SECONDS:-30}"
