@@ -23,6 +23,10 @@ import sys
 import tempfile
 import time
 import zipfile
+from datetime import datetime, timezone
+from email.header import Header
+from email.message import EmailMessage
+from email.utils import format_datetime, make_msgid
 from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
@@ -35,6 +39,26 @@ EXTENSION_ID = PROTOCOL.agreed["extensionId"]
 DRIVER_NAME = "chasewell_e2e_driver"
 ACCOUNT = "account1"
 ADDRESS = "robin@example.com"
+
+
+def reply_message(sender, subject, in_reply_to, automatic=False):
+    """A message from a recipient to ADDRESS, as a mail program writes a reply
+    to the message whose Message-ID is in_reply_to; an automatic one (an
+    out-of-office notice) says so in its headers. A subject with letters
+    outside ASCII is RFC 2047 encoded, as mail programs write it."""
+    message = EmailMessage()
+    message["From"] = sender
+    message["To"] = ADDRESS
+    message["Subject"] = subject if subject.isascii() else Header(subject, "utf-8").encode()
+    message["Date"] = format_datetime(datetime.now(timezone.utc))
+    message["Message-ID"] = make_msgid(domain="example.com")
+    message["In-Reply-To"] = f"<{in_reply_to}>"
+    message["References"] = f"<{in_reply_to}>"
+    if automatic:
+        message["Auto-Submitted"] = "auto-replied"
+        message["X-Autoreply"] = "yes"
+    message.set_content("I am away until Monday.\n" if automatic else "Thanks, here they are.\n")
+    return message
 SKIP = 77  # ctest's SKIP_RETURN_CODE
 # Another Thunderbird (a newer build, say) can be named here.
 THUNDERBIRD = os.environ.get("CHASEWELL_THUNDERBIRD", "thunderbird")

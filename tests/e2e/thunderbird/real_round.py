@@ -32,9 +32,6 @@ import sys
 import time
 import traceback
 from collections import Counter
-from datetime import datetime, timezone
-from email.message import EmailMessage
-from email.utils import format_datetime, make_msgid
 from pathlib import Path
 
 sys.dont_write_bytecode = True  # nothing written into the source tree
@@ -112,19 +109,7 @@ class HostFiles:
 
 
 def reply(sender, subject, in_reply_to, automatic=False):
-    """A message from a recipient, as a mail program writes a reply."""
-    message = EmailMessage()
-    message["From"] = sender
-    message["To"] = harness.ADDRESS
-    message["Subject"] = subject
-    message["Date"] = format_datetime(datetime.now(timezone.utc))
-    message["Message-ID"] = make_msgid(domain="example.com")
-    message["In-Reply-To"] = f"<{in_reply_to}>"
-    message["References"] = f"<{in_reply_to}>"
-    if automatic:
-        message["Auto-Submitted"] = "auto-replied"
-    message.set_content("I am away until Monday.\n" if automatic else "Here they are.\n")
-    return bytes(message)
+    return bytes(harness.reply_message(sender, subject, in_reply_to, automatic))
 
 
 def round_(h, x):

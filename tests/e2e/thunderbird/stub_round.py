@@ -15,10 +15,6 @@ this machine lacks Thunderbird or a server (never under CI=true).
 import sys
 import time
 import traceback
-from datetime import datetime, timezone
-from email.header import Header
-from email.message import EmailMessage
-from email.utils import format_datetime, make_msgid
 from pathlib import Path
 
 sys.dont_write_bytecode = True  # nothing written into the source tree
@@ -42,20 +38,7 @@ def address(text):
 
 
 def reply_from(sender, original_id, subject, automatic=False):
-    message = EmailMessage()
-    message["From"] = sender
-    message["To"] = harness.ADDRESS
-    # Written as mail programs write a non-ASCII subject: RFC 2047 encoded.
-    message["Subject"] = Header(subject, "utf-8").encode()
-    message["Date"] = format_datetime(datetime.now(timezone.utc))
-    message["Message-ID"] = make_msgid(domain="example.com")
-    message["In-Reply-To"] = f"<{original_id}>"
-    message["References"] = f"<{original_id}>"
-    if automatic:
-        message["Auto-Submitted"] = "auto-replied"
-        message["X-Autoreply"] = "yes"
-    message.set_content("Thanks, will do.\n" if not automatic else "I am away until Monday.\n")
-    return message
+    return harness.reply_message(sender, subject, original_id, automatic)
 
 
 def windows_of_type(h, kind):
